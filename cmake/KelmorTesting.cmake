@@ -1,0 +1,70 @@
+# Test registration helpers.
+#
+#   kelmor_native_test(NAME SOURCES ... [LIBS ...])  host build only: GoogleTest under ASan/UBSan
+#   kelmor_win_test(NAME SOURCES ... [LIBS ...])     Windows builds only: GoogleTest run by wine64
+#   kelmor_script_test(NAME FILE)                    Windows builds only: VBScript run by cscript
+#
+# Each test program is one CTest test (a Wine start costs about a second, so cases are grouped
+# into few programs rather than discovered one by one).
+
+function(kelmor_native_test name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  kelmor_warnings(${name})
+  add_test(NAME native.${name} COMMAND ${name})
+endfunction()
+
+function(kelmor_win_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main ole32 oleaut32 uuid)
+  kelmor_warnings(${name})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # The 32-bit build is link-checked only: this machine cannot execute 32-bit code.
+    add_test(NAME win.${name} COMMAND ${name})
+    kelmor_wine_test_properties(win.${name} "${T_TIMEOUT}")
+  endif()
+endfunction()
+
+function(kelmor_script_test name file)
+  if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    return()
+  endif()
+  add_test(NAME script.${name}
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tools/run-vbs.sh ${KELMOR_WINE_DIR}
+                   ${PROJECT_SOURCE_DIR}/tests/scripts/lib.vbs ${file})
+  kelmor_wine_test_properties(script.${name} "")
+endfunction()
+
+#   kelmor_fuzz_target(NAME SOURCES ... [LIBS ...] [SEEDS dir])
+# Host build only (clang): a libFuzzer target, run briefly by CTest over its seeds and the
+# regression inputs in tests/fuzz/crashers/NAME (findings become such inputs).
+function(kelmor_fuzz_target name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "SEEDS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  kelmor_warnings(${name})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  set(inputs ${corpus})
+  if(T_SEEDS)
+    list(APPEND inputs ${T_SEEDS})
+  endif()
+  if(EXISTS ${PROJECT_SOURCE_DIR}/tests/fuzz/crashers/${name})
+    list(APPEND inputs ${PROJECT_SOURCE_DIR}/tests/fuzz/crashers/${name})
+  endif()
+  add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=15 -timeout=10 ${inputs})
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120)
+endfunction()

@@ -1,0 +1,13 @@
+# Shared part of the MinGW-w64 toolchains. MINGW_TRIPLE is set by the includer.
+set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${MINGW_TRIPLE}-windres)
+set(KELMOR_WIDL        ${MINGW_TRIPLE}-widl)
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Static runtime: the binaries need nothing beyond the system DLLs and each other.
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

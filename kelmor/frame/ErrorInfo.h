@@ -1,0 +1,32 @@
+// The one way the library raises an error: runtime error n travels as HRESULT 0x800A0000 + n
+// with the thread's IErrorInfo filled (number, source, description, help file, help context).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelmor {
+
+struct RaisedError {
+    LONG number = 0;
+    std::wstring source;       // empty: "Kelmor0200"
+    std::wstring description;  // empty: the runtime's standard English text of `number`
+    std::wstring helpFile;
+    DWORD helpContext = 0;
+};
+
+// Fills the thread's error information and returns the HRESULT of the error.
+HRESULT RaiseError(const RaisedError& error);
+HRESULT RaiseError(LONG number, const std::wstring& source, const std::wstring& description = {});
+
+// For a failure met in a call the library made: a runtime-error HRESULT already carries its
+// error information and passes on unchanged; any other failure (E_OUTOFMEMORY, a Win32
+// code, ...) passes on with fresh error information of its own so callers always see a source
+// and a text.
+HRESULT PassOnError(HRESULT hr, const std::wstring& source);
+
+// The library's name as the source of errors raised outside any public class.
+inline constexpr wchar_t kLibraryName[] = L"Kelmor0200";
+
+}  // namespace kelmor

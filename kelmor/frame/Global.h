@@ -1,0 +1,17 @@
+// The library's per-thread state, in one place. Every apartment (thread) that uses the library
+// has its own copy, created on the thread's first use; only that thread ever touches it, so no
+// lock guards it. Later members join this record rather than living in statics of their own.
+#pragma once
+
+#include <windows.h>
+
+namespace kelmor {
+
+struct ThreadGlobals {
+    bool started = false;  // the start routine has run on this thread
+};
+
+// This thread's copy.
+ThreadGlobals& Globals();
+
+}  // namespace kelmor

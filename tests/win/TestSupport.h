@@ -1,0 +1,79 @@
+// Shared helpers of the Windows test programs.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace kelmor::test {
+
+// An HRESULT that prints as hex in failed checks.
+struct Hr {
+    HRESULT value;
+    explicit Hr(HRESULT v) : value(v) {}
+    bool operator==(const Hr& other) const { return value == other.value; }
+};
+inline std::ostream& operator<<(std::ostream& os, const Hr& hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr.value));
+    return os << text;
+}
+
+inline GUID Guid(const wchar_t* text) {
+    GUID g{};
+    CLSIDFromString(text, &g);
+    return g;
+}
+
+// Path of a file in the folder of the running test program.
+inline std::wstring BesideExe(const std::wstring& name) {
+    std::wstring path(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(n);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+}
+
+// Runs a command line and returns its exit code (-1 when it could not start or timed out).
+inline int RunAndWait(std::wstring commandLine, DWORD timeoutMs = 60000) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+// An export of a loaded module as the function type it has.
+template <class Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+inline bool KeyExists(const std::wstring& path, HKEY root = HKEY_CLASSES_ROOT) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A REG_SZ value as text ("<missing>" when absent).
+inline std::wstring KeyText(const std::wstring& path, const std::wstring& name, HKEY root = HKEY_CLASSES_ROOT) {
+    DWORD bytes = 0;
+    const wchar_t* value = name.empty() ? nullptr : name.c_str();
+    if (RegGetValueW(root, path.c_str(), value, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+        return L"<missing>";
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(root, path.c_str(), value, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS)
+        return L"<missing>";
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+}  // namespace kelmor::test

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# tools/test.sh — installs what is missing, configures and builds all three presets and runs
+# every test layer. Exits non-zero when anything fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh || exit 1
+
+failed=()
+step() {
+  local name=$1; shift
+  echo "=== $name"
+  if ! "$@"; then failed+=("$name"); echo "=== FAILED: $name"; fi
+}
+
+for preset in native win64 win32; do
+  step "configure $preset" cmake --preset "$preset" --log-level=WARNING
+  step "build $preset" cmake --build --preset "$preset"
+done
+
+step "native tests" ctest --preset native
+step "windows and script tests (wine64)" ctest --preset win64
+
+# The prefix's Wine processes end with the run.
+bash tools/wine-prefix.sh build/win64/wine --shutdown
+
+if [ ${#failed[@]} -gt 0 ]; then
+  printf 'FAILED: %s\n' "${failed[@]}"
+  exit 1
+fi
+echo "all test layers passed"
