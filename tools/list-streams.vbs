@@ -15,7 +15,10 @@ If Err.Number <> 0 Then
     WScript.Quit 1
 End If
 reader.ReadFileStreams path, True
-If Err.Number <> 0 Then
+If Err.Number = 445 Or Err.Number = &H80004001 Then
+    WScript.Echo "Stream reading is not built yet in this version of Kelmor0200."
+    WScript.Quit 3
+ElseIf Err.Number <> 0 Then
     WScript.Echo "cannot read the streams of " & path & ": " & Err.Description & " (0x" & Hex(Err.Number) & ")"
     WScript.Quit 1
 End If

@@ -10,14 +10,11 @@ packages=(
   xvfb imagemagick x11-apps
   clang libclang-rt-14-dev
   googletest libbenchmark-dev
-  python3 iconv-dummy-placeholder
+  python3
 )
-# iconv comes with libc-bin; drop the placeholder.
-packages=("${packages[@]/iconv-dummy-placeholder}")
 
 missing=()
 for p in "${packages[@]}"; do
-  [ -z "$p" ] && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 

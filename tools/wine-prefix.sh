@@ -20,7 +20,7 @@ rm -rf "$WINEPREFIX"
 log="$KELMOR_WINE_DIR/prefix-setup.log"
 : >"$log"
 run() { timeout --kill-after=10 "$@" >>"$log" 2>&1 </dev/null; }
-run 180 "$WINE64" wineboot -i || { echo "wineboot failed, see $log" >&2; exit 1; }
+run 180 "${WINE64[@]}" wineboot -i || { echo "wineboot failed, see $log" >&2; exit 1; }
 run 60 "$WINESERVER" -w
 
 # Settings in one registry import: a crash exits at once (code 5) instead of waiting on a
@@ -38,7 +38,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 REG
-run 60 "$WINE64" regedit /S "$(wine_path "$KELMOR_WINE_DIR/settings.reg")" || { echo "regedit failed, see $log" >&2; exit 1; }
+run 60 "${WINE64[@]}" regedit /S "$(wine_path "$KELMOR_WINE_DIR/settings.reg")" || { echo "regedit failed, see $log" >&2; exit 1; }
 run 60 "$WINESERVER" -w
 
 # Wine's own Tahoma (the UI font of the dialogs) instead of a substitute.

@@ -9,7 +9,7 @@ dir=$1; shift
 bash "$here/wine-prefix.sh" "$dir" || exit 1
 . "$here/wine-env.sh" "$dir"
 out=$(mktemp -d "$KELMOR_WINE_DIR/run.XXXXXX")
-timeout --kill-after=10 "${KELMOR_WINE_TIMEOUT:-240}" "$WINE64" "$@" \
+timeout --kill-after=10 "${KELMOR_WINE_TIMEOUT:-240}" "${WINE64[@]}" "$@" \
   >"$out/stdout" 2>"$out/stderr" </dev/null
 rc=$?
 cat "$out/stdout"
