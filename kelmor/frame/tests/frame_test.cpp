@@ -166,6 +166,16 @@ protected:
     CanUnloadNowFn canUnloadNow_ = nullptr;
 };
 
+TEST_F(Exports, TheFourEntryPointsHaveOrdinalsOneToFour) {
+    const char* names[] = {"DllRegisterServer", "DllUnregisterServer", "DllGetClassObject", "DllCanUnloadNow"};
+    for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
+        FARPROC byName = GetProcAddress(dll_, names[ordinal - 1]);
+        EXPECT_NE(nullptr, byName) << names[ordinal - 1];
+        EXPECT_EQ(byName, GetProcAddress(dll_, MAKEINTRESOURCEA(ordinal))) << "ordinal " << ordinal;
+    }
+    EXPECT_EQ(nullptr, GetProcAddress(dll_, MAKEINTRESOURCEA(5)));
+}
+
 TEST_F(Exports, UnknownClassIdIsNotAvailable) {
     IClassFactory* factory = reinterpret_cast<IClassFactory*>(1);
     EXPECT_EQ(Hr(CLASS_E_CLASSNOTAVAILABLE),
