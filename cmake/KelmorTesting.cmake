@@ -68,3 +68,16 @@ function(kelmor_fuzz_target name)
   add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=15 -timeout=10 ${inputs})
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120)
 endfunction()
+
+#   kelmor_inproc_test(NAME SOURCES ... [LIBS ...])
+# Windows builds only: a GoogleTest program that links the library's code itself (kelmor_impl)
+# and embeds its type library, to test library-internal operations that no COM client reaches.
+function(kelmor_inproc_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  kelmor_win_test(${name} SOURCES ${T_SOURCES} $<TARGET_OBJECTS:kelmor_inproc_test>
+                  LIBS kelmor_impl ${T_LIBS} TIMEOUT "${T_TIMEOUT}")
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+endfunction()

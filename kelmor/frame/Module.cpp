@@ -17,13 +17,12 @@ struct TypeInfoSlot {
 constexpr size_t kSlots = 64;
 std::array<TypeInfoSlot, kSlots> g_slots{};
 LONG g_slotCount = 0;
-CRITICAL_SECTION g_cacheLock;  // type information may be asked for from several apartments
+SRWLOCK g_cacheLock = SRWLOCK_INIT;  // type information may be asked for from several apartments
 
 }  // namespace
 
 void Module::Attach(HINSTANCE instance) {
     g_instance = instance;
-    InitializeCriticalSection(&g_cacheLock);
 }
 
 void Module::Detach() {
@@ -31,7 +30,6 @@ void Module::Detach() {
     g_slotCount = 0;
     if (g_typeLib) g_typeLib->Release();
     g_typeLib = nullptr;
-    DeleteCriticalSection(&g_cacheLock);
 }
 
 HINSTANCE Module::Instance() { return g_instance; }
@@ -56,7 +54,7 @@ LONG Module::LockCount() { return g_locks; }
 HRESULT Module::TypeLib(ITypeLib** lib) {
     if (!lib) return E_POINTER;
     *lib = nullptr;
-    EnterCriticalSection(&g_cacheLock);
+    AcquireSRWLockExclusive(&g_cacheLock);
     HRESULT hr = S_OK;
     if (!g_typeLib) {
         std::wstring path = Path();
@@ -67,23 +65,23 @@ HRESULT Module::TypeLib(ITypeLib** lib) {
         g_typeLib->AddRef();
         *lib = g_typeLib;
     }
-    LeaveCriticalSection(&g_cacheLock);
+    ReleaseSRWLockExclusive(&g_cacheLock);
     return hr;
 }
 
 HRESULT Module::TypeInfoOf(REFGUID guid, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    EnterCriticalSection(&g_cacheLock);
+    AcquireSRWLockExclusive(&g_cacheLock);
     for (LONG i = 0; i < g_slotCount; ++i) {
         if (IsEqualGUID(g_slots[i].guid, guid)) {
             g_slots[i].info->AddRef();
             *info = g_slots[i].info;
-            LeaveCriticalSection(&g_cacheLock);
+            ReleaseSRWLockExclusive(&g_cacheLock);
             return S_OK;
         }
     }
-    LeaveCriticalSection(&g_cacheLock);
+    ReleaseSRWLockExclusive(&g_cacheLock);
 
     ITypeLib* lib = nullptr;
     HRESULT hr = TypeLib(&lib);
@@ -93,12 +91,12 @@ HRESULT Module::TypeInfoOf(REFGUID guid, ITypeInfo** info) {
     lib->Release();
     if (FAILED(hr)) return hr;
 
-    EnterCriticalSection(&g_cacheLock);
+    AcquireSRWLockExclusive(&g_cacheLock);
     if (g_slotCount < static_cast<LONG>(kSlots)) {
         found->AddRef();
         g_slots[g_slotCount++] = {guid, found};
     }
-    LeaveCriticalSection(&g_cacheLock);
+    ReleaseSRWLockExclusive(&g_cacheLock);
     *info = found;
     return S_OK;
 }

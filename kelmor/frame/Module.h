@@ -14,8 +14,10 @@ public:
     static void Attach(HINSTANCE instance);
     static void Detach();
 
+    // The library's module; none before Attach (library code linked into a test program then
+    // serves the type library embedded in that program).
     static HINSTANCE Instance();
-    // Full path of this DLL; empty when it cannot be read.
+    // Full path of this DLL (of the program when not attached); empty when it cannot be read.
     static std::wstring Path();
 
     // Live objects, class factories and LockServer locks together.

@@ -1,0 +1,148 @@
+#include "Collection.h"
+
+#include "VariantEnumerator.h"
+
+namespace kelmor {
+namespace {
+
+// An optional VARIANT parameter that the caller left out: no pointer, or the "missing" marker.
+bool Omitted(const VARIANT* v) {
+    return !v || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+}
+
+// Follows a by-reference VARIANT to the value it refers to.
+const VARIANT* Deref(const VARIANT* v) {
+    while (v && V_VT(v) == (VT_VARIANT | VT_BYREF)) v = V_VARIANTREF(v);
+    return v;
+}
+
+bool SameKey(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+Collection* Collection::NewEmpty() { return New<Collection>(); }
+
+HRESULT Collection::Find(const VARIANT* index, LONG* position) const {
+    *position = -1;
+    index = Deref(index);
+    if (Omitted(index)) return Raise(449);  // argument not optional
+    if (V_VT(index) == VT_BSTR) {
+        const std::wstring key(V_BSTR(index) ? V_BSTR(index) : L"", SysStringLen(V_BSTR(index)));
+        for (size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i].hasKey && SameKey(items_[i].key, key)) {
+                *position = static_cast<LONG>(i);
+                break;
+            }
+        }
+        return S_OK;
+    }
+    UniqueVariant number;
+    if (FAILED(VariantChangeType(number.get(), const_cast<VARIANT*>(index), 0, VT_I4))) return Raise(13);
+    const LONG n = V_I4(number.get());
+    if (n >= 1 && n <= Size()) *position = n - 1;
+    return S_OK;
+}
+
+HRESULT Collection::Insert(const VARIANT& item, const std::wstring* key, size_t position) {
+    if (key) {
+        for (const Entry& e : items_)
+            if (e.hasKey && SameKey(e.key, *key)) return Raise(5);  // the key is taken
+    }
+    Entry entry;
+    entry.value = std::make_unique<UniqueVariant>();
+    HRESULT hr = VariantCopyInd(entry.value->get(), const_cast<VARIANT*>(&item));
+    if (FAILED(hr)) return hr;
+    if (key) {
+        entry.key = *key;
+        entry.hasKey = true;
+    }
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(position), std::move(entry));
+    return S_OK;
+}
+
+HRESULT Collection::Append(const VARIANT& item, const wchar_t* key) {
+    return Guard([&] {
+        std::wstring k = key ? key : L"";
+        return Insert(item, key ? &k : nullptr, items_.size());
+    });
+}
+
+HRESULT Collection::AppendObject(IDispatch* object) {
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    V_DISPATCH(&v) = object;  // copied (and AddRef'd) by Insert
+    return Append(v);
+}
+
+HRESULT Collection::Item(VARIANT* Index, VARIANT* Result) {
+    if (!Result) return E_POINTER;
+    VariantInit(Result);
+    return Guard([&] {
+        LONG position = -1;
+        HRESULT hr = Find(Index, &position);
+        if (FAILED(hr)) return hr;
+        if (position < 0) return Raise(9);
+        return VariantCopy(Result, items_[static_cast<size_t>(position)].value->get());
+    });
+}
+
+HRESULT Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) {
+    return Guard([&] {
+        const VARIANT* item = Deref(Item);
+        if (Omitted(item)) return Raise(449);
+        const VARIANT* key = Deref(Key);
+        std::wstring keyText;
+        bool hasKey = false;
+        if (!Omitted(key)) {
+            UniqueVariant text;
+            if (FAILED(VariantChangeType(text.get(), const_cast<VARIANT*>(key), 0, VT_BSTR))) return Raise(13);
+            keyText.assign(V_BSTR(text.get()) ? V_BSTR(text.get()) : L"", SysStringLen(V_BSTR(text.get())));
+            hasKey = true;
+        }
+        const bool before = !Omitted(Deref(Before));
+        const bool after = !Omitted(Deref(After));
+        if (before && after) return Raise(5);
+        size_t position = items_.size();
+        if (before || after) {
+            LONG anchor = -1;
+            HRESULT hr = Find(before ? Before : After, &anchor);
+            if (FAILED(hr)) return hr;
+            if (anchor < 0) return Raise(9);
+            position = static_cast<size_t>(anchor) + (after ? 1 : 0);
+        }
+        return Insert(*item, hasKey ? &keyText : nullptr, position);
+    });
+}
+
+HRESULT Collection::Count(LONG* Result) {
+    if (!Result) return E_POINTER;
+    *Result = Size();
+    return S_OK;
+}
+
+HRESULT Collection::Remove(VARIANT* Index) {
+    return Guard([&] {
+        LONG position = -1;
+        HRESULT hr = Find(Index, &position);
+        if (FAILED(hr)) return hr;
+        if (position < 0) return Raise(9);
+        items_.erase(items_.begin() + position);
+        return S_OK;
+    });
+}
+
+HRESULT Collection::_NewEnum(IUnknown** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    return Guard([&] {
+        std::vector<VARIANT> values;
+        values.reserve(items_.size());
+        for (const Entry& e : items_) values.push_back(*e.value->get());  // shallow: copied by Create
+        return VariantEnumerator::Create(values.data(), values.size(), Result);
+    });
+}
+
+}  // namespace kelmor

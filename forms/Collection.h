@@ -1,0 +1,48 @@
+// The automation runtime's collection object: items kept in order, 1-based, each with an
+// optional text key (compared without regard to letter case).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DispatchObject.h"
+#include "Kelmor0200.h"
+#include "Owners.h"
+
+namespace kelmor {
+
+class Collection final : public DispatchObject<_Collection> {
+public:
+    // A new empty collection (one reference held by the caller), or nullptr when out of memory.
+    static Collection* NewEmpty();
+
+    // Library-side access without VARIANT plumbing.
+    HRESULT Append(const VARIANT& item, const wchar_t* key = nullptr);
+    HRESULT AppendObject(IDispatch* object);
+    LONG Size() const { return static_cast<LONG>(items_.size()); }
+    // Element at 0-based position `index` (no check: callers check against Size()).
+    const VARIANT& At(LONG index) const { return *items_[static_cast<size_t>(index)].value->get(); }
+
+    HRESULT STDMETHODCALLTYPE Item(VARIANT* Index, VARIANT* Result) override;
+    HRESULT STDMETHODCALLTYPE Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) override;
+    HRESULT STDMETHODCALLTYPE Count(LONG* Result) override;
+    HRESULT STDMETHODCALLTYPE Remove(VARIANT* Index) override;
+    HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** Result) override;
+
+private:
+    struct Entry {
+        std::unique_ptr<UniqueVariant> value;
+        std::wstring key;  // empty: no key
+        bool hasKey = false;
+    };
+
+    // Position (0-based) named by an index (a number 1..Count) or a key; -1 when there is none.
+    // A value that is neither a number nor a text is a type mismatch.
+    HRESULT Find(const VARIANT* index, LONG* position) const;
+    HRESULT Insert(const VARIANT& item, const std::wstring* key, size_t position);
+
+    std::vector<Entry> items_;
+};
+
+}  // namespace kelmor

@@ -1,0 +1,203 @@
+// The collection object: order, keys, positions, errors and enumeration, through its table and
+// through IDispatch as a script sees it.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Collection.h"
+#include "TestSupport.h"
+
+namespace {
+
+using kelmor::Collection;
+using kelmor::test::Hr;
+
+class CollectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Hr(S_OK), Hr(CoInitialize(nullptr)));
+        c_ = Collection::NewEmpty();
+        ASSERT_NE(nullptr, c_);
+    }
+    void TearDown() override {
+        if (c_) c_->Release();
+        CoUninitialize();
+    }
+    static VARIANT Text(const wchar_t* s) {
+        VARIANT v;
+        V_VT(&v) = VT_BSTR;
+        V_BSTR(&v) = SysAllocString(s);
+        return v;
+    }
+    static VARIANT Number(LONG n) {
+        VARIANT v;
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = n;
+        return v;
+    }
+    static VARIANT Missing() {
+        VARIANT v;
+        V_VT(&v) = VT_ERROR;
+        V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
+        return v;
+    }
+    HRESULT Add(const wchar_t* item, const wchar_t* key = nullptr, VARIANT before = Missing(),
+                VARIANT after = Missing()) {
+        VARIANT i = Text(item);
+        VARIANT k = key ? Text(key) : Missing();
+        HRESULT hr = c_->Add(&i, &k, &before, &after);
+        VariantClear(&i);
+        VariantClear(&k);
+        VariantClear(&before);
+        VariantClear(&after);
+        return hr;
+    }
+    std::vector<std::wstring> Contents() {
+        std::vector<std::wstring> out;
+        LONG n = 0;
+        c_->Count(&n);
+        for (LONG i = 1; i <= n; ++i) {
+            VARIANT index = Number(i), item;
+            EXPECT_EQ(Hr(S_OK), Hr(c_->Item(&index, &item)));
+            out.push_back(V_VT(&item) == VT_BSTR ? V_BSTR(&item) : L"?");
+            VariantClear(&item);
+        }
+        return out;
+    }
+    static LONG ErrorNumber(HRESULT hr) { return (hr & 0xFFFF0000) == 0x800A0000 ? (hr & 0xFFFF) : -1; }
+
+    Collection* c_ = nullptr;
+};
+
+TEST_F(CollectionTest, KeepsItemsInOrderOneBased) {
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"a")));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"b", L"kb")));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"c")));
+    EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c"}), Contents());
+    VARIANT zero = Number(0), out;
+    EXPECT_EQ(9, ErrorNumber(c_->Item(&zero, &out)));
+    VARIANT four = Number(4);
+    EXPECT_EQ(9, ErrorNumber(c_->Item(&four, &out)));
+}
+
+TEST_F(CollectionTest, KeysFindItemsWhateverTheirLetterCase) {
+    Add(L"first", L"Один");
+    Add(L"second", L"Key");
+    VARIANT key = Text(L"oдин"), out;  // first letter Latin "o": not the same key
+    EXPECT_EQ(9, ErrorNumber(c_->Item(&key, &out)));
+    VariantClear(&key);
+    key = Text(L"ОДИН");
+    ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&key, &out)));
+    EXPECT_STREQ(L"first", V_BSTR(&out));
+    VariantClear(&out);
+    VariantClear(&key);
+    key = Text(L"kEY");
+    ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&key, &out)));
+    EXPECT_STREQ(L"second", V_BSTR(&out));
+    VariantClear(&out);
+    VariantClear(&key);
+}
+
+TEST_F(CollectionTest, ADuplicateKeyIsRefusedAndNothingIsAdded) {
+    Add(L"a", L"k");
+    EXPECT_EQ(5, ErrorNumber(Add(L"b", L"K")));
+    EXPECT_EQ((std::vector<std::wstring>{L"a"}), Contents());
+}
+
+TEST_F(CollectionTest, BeforeAndAfterPlaceTheItem) {
+    Add(L"a", L"ka");
+    Add(L"c");
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"b", nullptr, Number(2))));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"d", nullptr, Missing(), Number(3))));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"z", nullptr, Text(L"KA"))));
+    EXPECT_EQ((std::vector<std::wstring>{L"z", L"a", L"b", L"c", L"d"}), Contents());
+    EXPECT_EQ(5, ErrorNumber(Add(L"x", nullptr, Number(1), Number(1)))) << "both positions";
+    EXPECT_EQ(9, ErrorNumber(Add(L"x", nullptr, Number(9)))) << "no such position";
+    EXPECT_EQ(5u, Contents().size());
+}
+
+TEST_F(CollectionTest, RemoveByIndexOrKey) {
+    Add(L"a", L"ka");
+    Add(L"b");
+    Add(L"c");
+    VARIANT index = Number(2);
+    EXPECT_EQ(Hr(S_OK), Hr(c_->Remove(&index)));
+    VARIANT key = Text(L"ka");
+    EXPECT_EQ(Hr(S_OK), Hr(c_->Remove(&key)));
+    EXPECT_EQ(9, ErrorNumber(c_->Remove(&key))) << "gone";
+    VariantClear(&key);
+    EXPECT_EQ((std::vector<std::wstring>{L"c"}), Contents());
+    // The key is free again.
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"again", L"ka")));
+}
+
+TEST_F(CollectionTest, AnIndexThatIsNeitherNumberNorTextIsATypeMismatch) {
+    Add(L"a");
+    VARIANT index;
+    V_VT(&index) = VT_DISPATCH;
+    V_DISPATCH(&index) = nullptr;
+    VARIANT out;
+    EXPECT_EQ(13, ErrorNumber(c_->Item(&index, &out)));
+}
+
+TEST_F(CollectionTest, EnumerationVisitsASnapshotInOrder) {
+    Add(L"a");
+    Add(L"b");
+    IUnknown* unk = nullptr;
+    ASSERT_EQ(Hr(S_OK), Hr(c_->_NewEnum(&unk)));
+    IEnumVARIANT* e = nullptr;
+    ASSERT_EQ(Hr(S_OK), Hr(unk->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&e))));
+    unk->Release();
+    Add(L"c");  // after the enumerator was made: not part of it
+    VARIANT v[3];
+    ULONG fetched = 0;
+    EXPECT_EQ(Hr(S_FALSE), Hr(e->Next(3, v, &fetched)));
+    ASSERT_EQ(2u, fetched);
+    EXPECT_STREQ(L"a", V_BSTR(&v[0]));
+    EXPECT_STREQ(L"b", V_BSTR(&v[1]));
+    VariantClear(&v[0]);
+    VariantClear(&v[1]);
+    EXPECT_EQ(Hr(S_OK), Hr(e->Reset()));
+    EXPECT_EQ(Hr(S_OK), Hr(e->Skip(1)));
+    IEnumVARIANT* clone = nullptr;
+    ASSERT_EQ(Hr(S_OK), Hr(e->Clone(&clone)));
+    EXPECT_EQ(Hr(S_OK), Hr(clone->Next(1, v, nullptr)));
+    EXPECT_STREQ(L"b", V_BSTR(&v[0]));
+    VariantClear(&v[0]);
+    EXPECT_EQ(Hr(S_FALSE), Hr(e->Skip(5)));
+    clone->Release();
+    e->Release();
+}
+
+TEST_F(CollectionTest, LateBoundCallsReachTheSameMembers) {
+    Add(L"a", L"ka");
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"Count");
+    ASSERT_EQ(Hr(S_OK), Hr(c_->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)));
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(Hr(S_OK), Hr(c_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, &result,
+                                      nullptr, nullptr)));
+    EXPECT_EQ(1, V_I4(&result));
+
+    // Item is the default member; a missing key comes back as an exception with the text.
+    VARIANT arg = Text(L"nope");
+    DISPPARAMS one{&arg, nullptr, 1, 0};
+    EXCEPINFO ex{};
+    EXPECT_EQ(Hr(DISP_E_EXCEPTION),
+              Hr(c_->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &one, &result, &ex,
+                            nullptr)));
+    EXPECT_EQ(Hr(static_cast<HRESULT>(0x800A0009)), Hr(ex.scode));
+    EXPECT_STREQ(L"Subscript out of range", ex.bstrDescription);
+    SysFreeString(ex.bstrDescription);
+    SysFreeString(ex.bstrSource);
+    SysFreeString(ex.bstrHelpFile);
+    VariantClear(&arg);
+}
+
+}  // namespace

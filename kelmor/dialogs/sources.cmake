@@ -1,0 +1,4 @@
+set(KELMOR_dialogs_CORE)
+set(KELMOR_dialogs_SOURCES
+  nvkSimpleListDialog.cpp
+  nvkTabControl.cpp)

@@ -1,0 +1,18 @@
+set(KELMOR_frame_CORE
+  core/RuntimeErrors.cpp)
+set(KELMOR_frame_SOURCES
+  Module.cpp
+  Global.cpp
+  modMain.cpp
+  ClassFactory.cpp
+  ClassTable.cpp
+  Registration.cpp
+  Guids.cpp
+  VariantEnumerator.cpp
+  nvkMain.cpp
+  nvkAlone.cpp
+  StringBuffA.cpp
+  nvkBenchMark.cpp
+  nvkBenchMarkHP.cpp
+  nvkTextBoxDefButtonWatcher.cpp
+  CommandLineParser.cpp)
