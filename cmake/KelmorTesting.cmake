@@ -81,3 +81,20 @@ function(kelmor_inproc_test name)
                   LIBS kelmor_impl ${T_LIBS} TIMEOUT "${T_TIMEOUT}")
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
 endfunction()
+
+#   kelmor_benchmark(NAME SOURCES ... [LIBS ...])
+# Host build only: a Google Benchmark program, run by CTest with short timings. Benchmarks
+# compare against a reference measured in the same run and fail (exit non-zero) when the ratio
+# they guard is missed; absolute times are never checked.
+find_package(benchmark QUIET)
+function(kelmor_benchmark name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} benchmark::benchmark)
+  kelmor_warnings(${name})
+  add_test(NAME bench.${name} COMMAND ${name} --benchmark_min_time=0.05)
+  set_tests_properties(bench.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endfunction()

@@ -41,3 +41,8 @@ function(kelmor_wine_fixtures)
            COMMAND bash ${PROJECT_SOURCE_DIR}/tools/wine-prefix.sh ${KELMOR_WINE_DIR} --shutdown)
   set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 endfunction()
+
+# Marks a DLL target as a COM server that the test prefix registers.
+function(kelmor_com_server target)
+  set_property(GLOBAL APPEND PROPERTY KELMOR_COM_SERVERS ${target})
+endfunction()
