@@ -10,7 +10,7 @@ packages=(
   xvfb imagemagick x11-apps
   clang libclang-rt-14-dev
   googletest libbenchmark-dev
-  python3
+  python3 locales
 )
 
 missing=()
@@ -26,5 +26,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# Wine takes its code pages and the encoding of Unix file names from the locale: the tests run
+# with the Russian one (ANSI 1251), which glibc must have for non-ASCII file names to work.
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: root is needed to generate the ru_RU.UTF-8 locale" >&2
+    exit 1
+  fi
+  sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
 fi
 echo "setup: all build and test packages present"
