@@ -1,7 +1,13 @@
-set(KELMOR_filesys_CORE)
+set(KELMOR_filesys_CORE
+  core/BackupFormat.cpp
+  core/StreamWalk.cpp
+  core/StreamRecord.cpp
+  core/BackupImage.cpp)
 set(KELMOR_filesys_SOURCES
   nvkFoundedFiles.cpp
   FoundedFile.cpp
   IFindFilesCallback.cpp
   nvkFileStreams.cpp
-  FileStream.cpp)
+  FileStream.cpp
+  BackupReadSource.cpp
+  BackupStandIn.cpp)

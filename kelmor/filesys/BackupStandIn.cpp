@@ -1,0 +1,236 @@
+#include "BackupStandIn.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Owners.h"
+#include "filesys/core/BackupImage.h"
+
+namespace kelmor {
+namespace {
+
+using core::BackupImage;
+
+// NtQueryInformationFile's class for the list of a file's data streams, and the answers that
+// ask for a larger buffer.
+constexpr ULONG kFileStreamInformation = 22;
+constexpr NTSTATUS kStatusBufferOverflow = static_cast<NTSTATUS>(0x80000005L);
+constexpr NTSTATUS kStatusInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+constexpr NTSTATUS kStatusBufferTooSmall = static_cast<NTSTATUS>(0xC0000023L);
+// Layout of one FILE_STREAM_INFORMATION entry: next-entry offset, name length in bytes,
+// stream size, allocation size, then the name.
+constexpr size_t kStreamEntryNameOffset = 24;
+
+using QueryInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+using OpenFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, ULONG, ULONG);
+using StatusToErrorFn = ULONG(NTAPI*)(NTSTATUS);
+
+template <class Fn>
+Fn NtFunction(const char* name) {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(ntdll, name))) : nullptr;
+}
+
+// Fills `into` from `offset` of an open file; false, with the last error set, when the file
+// has fewer bytes there (it shrank since the reading began) or cannot be read.
+bool ReadAt(HANDLE file, std::uint64_t offset, std::span<std::byte> into) {
+    while (!into.empty()) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<size_t>(into.size(), 1u << 20));
+        DWORD got = 0;
+        if (!ReadFile(file, into.data(), ask, &got, &at)) return false;
+        if (got == 0) {
+            SetLastError(ERROR_HANDLE_EOF);
+            return false;
+        }
+        into = into.subspan(got);
+        offset += got;
+    }
+    return true;
+}
+
+// Data of a named stream of the open file, opened relative to it by its listed name.
+bool ReadNamedStream(HANDLE file, const std::u16string& name, std::uint64_t offset,
+                     std::span<std::byte> into) {
+    static const auto open = NtFunction<OpenFileFn>("NtOpenFile");
+    if (!open || name.size() > 0x7FFF) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return false;
+    }
+    UNICODE_STRING path;
+    path.Buffer = const_cast<PWSTR>(reinterpret_cast<const wchar_t*>(name.data()));
+    path.Length = path.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = file;
+    attributes.ObjectName = &path;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    HANDLE stream = nullptr;
+    IO_STATUS_BLOCK io{};
+    const NTSTATUS status = open(&stream, FILE_READ_DATA | SYNCHRONIZE, &attributes, &io,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE);
+    if (status < 0) {
+        static const auto toError = NtFunction<StatusToErrorFn>("RtlNtStatusToDosError");
+        SetLastError(toError ? toError(status) : ERROR_OPEN_FAILED);
+        return false;
+    }
+    UniqueHandle owner(stream);
+    return ReadAt(stream, offset, into);
+}
+
+// The security descriptor of the open file (owner, group, DACL), self-relative.
+bool ReadSecurity(HANDLE file, std::vector<std::byte>& descriptor) {
+    const SECURITY_INFORMATION what =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    descriptor.clear();
+    for (;;) {
+        DWORD need = 0;
+        if (GetKernelObjectSecurity(file, what, descriptor.empty() ? nullptr : descriptor.data(),
+                                    static_cast<DWORD>(descriptor.size()), &need))
+            break;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || need <= descriptor.size()) return false;
+        descriptor.resize(need);
+    }
+    if (descriptor.empty()) return false;
+    descriptor.resize(std::min<size_t>(descriptor.size(), GetSecurityDescriptorLength(descriptor.data())));
+    return true;
+}
+
+struct ListedStream {
+    std::u16string name;
+    std::uint64_t size = 0;
+};
+
+// The data streams the platform lists for the open file; none where it cannot list them.
+std::vector<ListedStream> ListStreams(HANDLE file) {
+    static const auto query = NtFunction<QueryInformationFileFn>("NtQueryInformationFile");
+    if (!query) return {};
+    // 8-byte aligned, as the entries' 64-bit sizes need.
+    std::vector<std::uint64_t> buffer(512);
+    IO_STATUS_BLOCK io{};
+    NTSTATUS status;
+    for (;;) {
+        status =
+            query(file, &io, buffer.data(), static_cast<ULONG>(buffer.size() * 8), kFileStreamInformation);
+        if (status != kStatusBufferOverflow && status != kStatusBufferTooSmall &&
+            status != kStatusInfoLengthMismatch)
+            break;
+        if (buffer.size() >= (64u << 20) / 8) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status < 0) return {};
+
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+    const size_t valid = std::min<size_t>(io.Information, buffer.size() * 8);
+    std::vector<ListedStream> streams;
+    for (size_t at = 0;;) {
+        if (valid < kStreamEntryNameOffset || at > valid - kStreamEntryNameOffset) break;
+        ULONG next = 0, nameBytes = 0;
+        LONGLONG size = 0;
+        memcpy(&next, bytes + at, 4);
+        memcpy(&nameBytes, bytes + at + 4, 4);
+        memcpy(&size, bytes + at + 8, 8);
+        if (nameBytes > valid - at - kStreamEntryNameOffset) break;
+        ListedStream s;
+        s.name.resize(nameBytes / 2);
+        memcpy(s.name.data(), bytes + at + kStreamEntryNameOffset, s.name.size() * 2);
+        s.size = static_cast<std::uint64_t>(size);
+        streams.push_back(std::move(s));
+        if (next == 0) break;
+        at += next;
+    }
+    return streams;
+}
+
+// Takes stock of the open file: the streams the platform's backup reading would report.
+DWORD TakeStock(HANDLE file, BOOL processSecurity, std::unique_ptr<BackupImage>& image) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return GetLastError();
+    auto made = std::make_unique<BackupImage>();
+    if (processSecurity) {
+        std::vector<std::byte> descriptor;
+        if (!ReadSecurity(file, descriptor)) return GetLastError();
+        made->AddStream(core::kBackupSecurityData, core::kStreamContainsSecurity, u"", std::move(descriptor));
+    }
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        made->AddStream(
+            core::kBackupData, 0, u"", size,
+            [file](std::uint64_t offset, std::span<std::byte> into) { return ReadAt(file, offset, into); });
+    }
+    for (ListedStream& s : ListStreams(file)) {
+        if (s.name == u"::$DATA") continue;  // the unnamed data stream, reported above
+        const std::u16string name = s.name;
+        made->AddStream(core::kBackupAlternateData, 0, s.name, s.size,
+                        [file, name](std::uint64_t offset, std::span<std::byte> into) {
+                            return ReadNamedStream(file, name, offset, into);
+                        });
+    }
+    image = std::move(made);
+    return ERROR_SUCCESS;
+}
+
+BOOL Failed(DWORD error) {
+    SetLastError(error ? error : ERROR_READ_FAULT);
+    return FALSE;
+}
+
+}  // namespace
+
+BOOL WINAPI BackupStandIn::Read(HANDLE file, LPBYTE buffer, DWORD bytesToRead, LPDWORD bytesRead, BOOL abort,
+                                BOOL processSecurity, LPVOID* context) {
+    if (bytesRead) *bytesRead = 0;
+    if (!context) return Failed(ERROR_INVALID_PARAMETER);
+    auto* image = static_cast<BackupImage*>(*context);
+    if (abort) {
+        delete image;
+        *context = nullptr;
+        return TRUE;
+    }
+    if (!bytesRead || (bytesToRead && !buffer)) return Failed(ERROR_INVALID_PARAMETER);
+    try {
+        if (!image) {
+            std::unique_ptr<BackupImage> made;
+            if (const DWORD error = TakeStock(file, processSecurity, made)) return Failed(error);
+            image = made.release();
+            *context = image;
+        }
+        size_t read = 0;
+        const bool ok = image->Read(std::span(reinterpret_cast<std::byte*>(buffer), bytesToRead), read);
+        *bytesRead = static_cast<DWORD>(read);
+        return ok ? TRUE : Failed(GetLastError());
+    } catch (const std::bad_alloc&) {
+        return Failed(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        return Failed(ERROR_INTERNAL_ERROR);
+    }
+}
+
+BOOL WINAPI BackupStandIn::Seek(HANDLE, DWORD lowBytesToSeek, DWORD highBytesToSeek, LPDWORD lowBytesSeeked,
+                                LPDWORD highBytesSeeked, LPVOID* context) {
+    if (lowBytesSeeked) *lowBytesSeeked = 0;
+    if (highBytesSeeked) *highBytesSeeked = 0;
+    auto* image = context ? static_cast<BackupImage*>(*context) : nullptr;
+    if (!image) return Failed(ERROR_INVALID_PARAMETER);
+    const std::uint64_t count = (static_cast<std::uint64_t>(highBytesToSeek) << 32) | lowBytesToSeek;
+    const std::uint64_t moved = image->Seek(count);
+    if (lowBytesSeeked) *lowBytesSeeked = static_cast<DWORD>(moved & 0xFFFFFFFFu);
+    if (highBytesSeeked) *highBytesSeeked = static_cast<DWORD>(moved >> 32);
+    return moved == count ? TRUE : Failed(ERROR_SEEK);
+}
+
+const BackupFunctions& BackupStandIn::Functions() {
+    static const BackupFunctions standIn{&BackupStandIn::Read, &BackupStandIn::Seek};
+    return standIn;
+}
+
+}  // namespace kelmor

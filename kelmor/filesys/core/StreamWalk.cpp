@@ -1,0 +1,44 @@
+#include "filesys/core/StreamWalk.h"
+
+#include <array>
+
+namespace kelmor::core {
+namespace {
+
+// Releases the source when the walk ends, however it ends.
+class ReleaseAtEnd {
+public:
+    explicit ReleaseAtEnd(BackupSource& source) : source_(source) {}
+    ~ReleaseAtEnd() { source_.Release(); }
+    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
+    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
+
+private:
+    BackupSource& source_;
+};
+
+}  // namespace
+
+WalkEnd WalkBackupStreams(BackupSource& source, const StreamSink& sink) {
+    ReleaseAtEnd release(source);
+    StreamHeaderBytes header;
+    std::array<std::byte, kStreamNameBytes> name;
+    for (;;) {
+        header.fill(std::byte{0});
+        std::size_t read = 0;
+        if (!source.Read(header, read) || read != header.size()) return WalkEnd::Normal;
+        const StreamHeader h = DecodeStreamHeader(header);
+
+        if (h.nameSize > name.size()) return WalkEnd::Normal;
+        const std::span<std::byte> nameBytes = std::span(name).first(h.nameSize);
+        if (!nameBytes.empty()) {
+            read = 0;
+            if (!source.Read(nameBytes, read) || read != nameBytes.size()) return WalkEnd::Normal;
+        }
+
+        if (!sink(h, nameBytes)) return WalkEnd::RecordFailed;
+        source.Seek(h.size);
+    }
+}
+
+}  // namespace kelmor::core
