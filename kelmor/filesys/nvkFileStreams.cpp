@@ -37,8 +37,7 @@ HRESULT nvkFileStreams::MakeRecord(const core::StreamHeader& header, std::span<c
 }
 
 HRESULT nvkFileStreams::NewList() {
-    list_.Reset();
-    list_.Attach(Collection::NewEmpty());
+    Adopt(list_, Collection::NewEmpty());
     return list_ ? S_OK : Raise(7);
 }
 

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include <wrl/client.h>
+
 namespace kelmor {
 
 template <class T, class Close, T Invalid>
@@ -70,5 +72,12 @@ public:
 private:
     VARIANT v_;
 };
+
+// Hands a fresh reference (one the caller owns, e.g. from New<T>()) to a ComPtr without adding
+// one. MinGW's ComPtr::Attach adds a reference, unlike the original, so it is never used here.
+template <class T, class U>
+void Adopt(Microsoft::WRL::ComPtr<T>& owner, U* fresh) {
+    *owner.ReleaseAndGetAddressOf() = fresh;
+}
 
 }  // namespace kelmor

@@ -1,5 +1,12 @@
-// Reads, writes, lists and deletes registry values.
+// Reads, writes, lists and deletes registry values through the ANSI registry functions. Every
+// call opens the key it needs and closes it again: the object holds no handle between calls,
+// only the status of the last registry call it made (LastRegError). Registry failures are
+// never raised: members answer false, the neutral value or no object.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "DispatchObject.h"
 #include "Kelmor0200.h"
@@ -20,6 +27,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetSubKeysNames(RegistryRoot_Const RegistryRoot, BSTR SubKey, _Collection **Result) override;
     HRESULT STDMETHODCALLTYPE GetValuesNames(RegistryRoot_Const RegistryRoot, BSTR SubKey, _Collection **Result) override;
 
+    // Library-internal: the neutral value of a value type (empty text, 0, a byte array without
+    // elements; an empty variant for a number that is no value type), with `Success` (may be
+    // NULL) set to false. The settings store answers with it when a value cannot be read.
+    static HRESULT GetDefaultValue(RegistryType_Const ValueType, VARIANT_BOOL *Success, VARIANT *Result);
+
     // Earlier ids of the interface (versions 1.0 and 1.1); the object answers them with the
     // current one.
     static const IID kIidVersion10;
@@ -27,6 +39,15 @@ public:
 
 protected:
     bool AnswersAs(REFIID riid) const override;
+
+private:
+    // Reads the bytes stored under a value, whatever its type; false when any step fails
+    // (LastRegError tells why).
+    bool ReadValue(HKEY root, BSTR SubKey, BSTR ValueName, std::vector<std::uint8_t>& data);
+    // Lists the names of a key's subkeys or values into a new collection; no object on failure.
+    HRESULT ListNames(RegistryRoot_Const RegistryRoot, BSTR SubKey, bool values, _Collection **Result);
+
+    LONG lastRegError_ = 0;
 };
 
 }  // namespace kelmor

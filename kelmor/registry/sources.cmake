@@ -1,4 +1,8 @@
-set(KELMOR_registry_CORE)
+set(KELMOR_registry_CORE
+  core/RegistryData.cpp
+  core/SettingsLayout.cpp)
 set(KELMOR_registry_SOURCES
+  AnsiText.cpp
+  LateBound.cpp
   nvkRegistry.cpp
   nvkNevkitSettings.cpp)

@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(Hr(S_OK), Hr(CoInitialize(nullptr)));
         ASSERT_EQ(Hr(S_OK), Hr(nvkFileStreams::CreateInstance(__uuidof(_nvkFileStreams), &raw_)));
-        reader_.Attach(static_cast<nvkFileStreams*>(static_cast<_nvkFileStreams*>(raw_)));
+        kelmor::Adopt(reader_, static_cast<nvkFileStreams*>(static_cast<_nvkFileStreams*>(raw_)));
     }
     void TearDown() override {
         reader_.Reset();
