@@ -7,8 +7,14 @@
 
 namespace kelmor {
 
+class CEventLoggerStub;
+
 struct ThreadGlobals {
     bool started = false;  // the start routine has run on this thread
+    // The logger slot: the thread's event logger stub, one reference held; it lives from the
+    // first to the last nvkMain object of the thread.
+    CEventLoggerStub* logger = nullptr;
+    LONG mainCount = 0;  // live nvkMain objects of the thread
 };
 
 // This thread's copy.

@@ -1,25 +1,257 @@
 #include "nvkMain.h"
 
+#include <oleauto.h>
+
+#include <utility>
+
+#include "CAppStub.h"
+#include "CEventLoggerStub.h"
+#include "CommandLineParser.h"
+#include "Global.h"
+#include "NevkitSupport0100.h"
+#include "Owners.h"
+#include "modErrorDisplay.h"
+#include "modEventLoggerSupport.h"
+
+using Microsoft::WRL::ComPtr;
+
 namespace kelmor {
+namespace {
+
+constexpr DISPID kDispIdArrayBSTR = 0x60030001;
+constexpr DISPID kDispIdArrayLong = 0x60030002;
+
+bool FitsShort(LONG value) { return value >= -32768 && value <= 32767; }
+
+}  // namespace
 
 HRESULT nvkMain::CreateInstance(REFIID riid, void** ppv) { return Create<nvkMain>(riid, ppv); }
 
+nvkMain::nvkMain() {
+    ThreadGlobals& g = Globals();
+    ++g.mainCount;
+    // The slot is empty exactly when this is the thread's first object (or when making the stub
+    // ran out of memory before: the members then work without a logger).
+    if (!g.logger) g.logger = CEventLoggerStub::New();
+}
+
+nvkMain::~nvkMain() {
+    ThreadGlobals& g = Globals();
+    if (--g.mainCount <= 0) {
+        if (CEventLoggerStub* stub = std::exchange(g.logger, nullptr)) stub->Release();
+    }
+}
+
+HRESULT nvkMain::CommandLine(_CommandLineParser** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    return Guard([&]() -> HRESULT {
+        if (!commandLine_) {
+            HRESULT hr = CommandLineParser::FromProcess(&commandLine_);
+            if (FAILED(hr)) return hr;
+        }
+        *Result = commandLine_.Get();
+        (*Result)->AddRef();
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::ArrayBSTR(SAFEARRAY** Args, SAFEARRAY** Result) { return ArrayOf(Args, VT_BSTR, Result); }
+HRESULT nvkMain::ArrayLong(SAFEARRAY** Args, SAFEARRAY** Result) { return ArrayOf(Args, VT_I4, Result); }
+
+HRESULT nvkMain::ArrayOf(SAFEARRAY** Args, VARTYPE type, SAFEARRAY** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    // Every failure is kept inside: a list that cannot be read (or is empty) gives no array, an
+    // element that cannot be converted stays at the empty text or 0.
+    return Guard([&]() -> HRESULT {
+        SAFEARRAY* args = Args ? *Args : nullptr;
+        LONG lower = 0, upper = -1;
+        VARTYPE held = VT_EMPTY;
+        if (!args || SafeArrayGetDim(args) != 1 || FAILED(SafeArrayGetVartype(args, &held)) || held != VT_VARIANT ||
+            FAILED(SafeArrayGetLBound(args, 1, &lower)) || FAILED(SafeArrayGetUBound(args, 1, &upper)) ||
+            upper < lower) {
+            return S_OK;
+        }
+        SAFEARRAYBOUND bound{static_cast<ULONG>(static_cast<LONGLONG>(upper) - lower + 1), lower};
+        SAFEARRAY* out = SafeArrayCreate(type, 1, &bound);
+        if (!out) return S_OK;
+        for (LONG i = lower;; ++i) {
+            UniqueVariant element, value, converted;
+            if (SUCCEEDED(SafeArrayGetElement(args, &i, element.get())) &&
+                SUCCEEDED(VariantCopyInd(value.get(), element.get())) &&
+                SUCCEEDED(VariantChangeTypeEx(converted.get(), value.get(), LOCALE_USER_DEFAULT, 0, type))) {
+                void* data = type == VT_BSTR ? static_cast<void*>(V_BSTR(converted.get()))
+                                             : static_cast<void*>(&V_I4(converted.get()));
+                SafeArrayPutElement(out, &i, data);
+            }
+            if (i == upper) break;
+        }
+        *Result = out;
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* argErr) {
+    if (id != kDispIdArrayBSTR && id != kDispIdArrayLong)
+        return DispatchObject::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    return InvokeParameterArray(id, flags, params, result, excep);
+}
+
+// The positional arguments (they arrive last first) become the parameter array, bounds 0 to
+// count - 1, as a caller through the table would pass it.
+HRESULT nvkMain::InvokeParameterArray(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                      EXCEPINFO* excep) {
+    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (params && params->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
+    const UINT count = params ? params->cArgs : 0;
+    SAFEARRAY* args = SafeArrayCreateVector(VT_VARIANT, 0, count);
+    if (!args) return E_OUTOFMEMORY;
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+        LONG index = static_cast<LONG>(i);
+        hr = SafeArrayPutElement(args, &index, &params->rgvarg[count - 1 - i]);
+    }
+    SAFEARRAY* array = nullptr;
+    if (SUCCEEDED(hr)) hr = id == kDispIdArrayBSTR ? ArrayBSTR(&args, &array) : ArrayLong(&args, &array);
+    SafeArrayDestroy(args);
+    if (FAILED(hr)) {
+        if (excep) {
+            *excep = EXCEPINFO{};
+            excep->scode = hr;
+            ComPtr<IErrorInfo> info;
+            if (GetErrorInfo(0, &info) == S_OK && info) {
+                info->GetSource(&excep->bstrSource);
+                info->GetDescription(&excep->bstrDescription);
+                info->GetHelpFile(&excep->bstrHelpFile);
+                info->GetHelpContext(&excep->dwHelpContext);
+            }
+        }
+        return DISP_E_EXCEPTION;
+    }
+    if (result) {
+        VariantInit(result);
+        // The declared result type even without an array, as the type library's dispatch gives it.
+        V_VT(result) = VT_ARRAY | (id == kDispIdArrayBSTR ? VT_BSTR : VT_I4);
+        V_ARRAY(result) = array;
+    } else {
+        SafeArrayDestroy(array);
+    }
+    return S_OK;
+}
+
 // Members not built yet.
-HRESULT nvkMain::CommandLine(_CommandLineParser **) { return E_NOTIMPL; }
-HRESULT nvkMain::ArrayBSTR(SAFEARRAY **, SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT nvkMain::ArrayLong(SAFEARRAY **, SAFEARRAY **) { return E_NOTIMPL; }
 HRESULT nvkMain::ShowMSAboutBox(IDispatch **) { return E_NOTIMPL; }
 HRESULT nvkMain::ShowAboutBox(IDispatch *, IDispatch *, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
 HRESULT nvkMain::ShowAboutBox2(Picture *, Picture *, IDispatch *, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
 HRESULT nvkMain::ShowAboutBoxEx(BSTR, Picture *, Picture *, LONG, LONG, LONG, BSTR, BSTR, BSTR, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
-HRESULT nvkMain::Logger(IEventLogger2 **) { return E_NOTIMPL; }
-HRESULT nvkMain::get_LastEventLoggerError(BSTR *) { return E_NOTIMPL; }
-HRESULT nvkMain::InitEventLogger(IDispatch *, NvkApiBool *) { return E_NOTIMPL; }
-HRESULT nvkMain::InitEventLoggerNonVB(BSTR, LONG, LONG, LONG, NvkApiBool *) { return E_NOTIMPL; }
-HRESULT nvkMain::DisposeEventLogger(VARIANT *) { return E_NOTIMPL; }
-HRESULT nvkMain::ErrorDisplay(_ErrObject **, VbMsgBoxStyle, BSTR, BSTR *, VARIANT_BOOL *, VbMsgBoxResult *) { return E_NOTIMPL; }
-HRESULT nvkMain::ErrorDisplayAPI(LONG, VbMsgBoxStyle, BSTR, BSTR *, VARIANT_BOOL *, VbMsgBoxResult *) { return E_NOTIMPL; }
-HRESULT nvkMain::ErrorDisplayWinMM(LONG, VbMsgBoxStyle, BSTR, BSTR *, VARIANT_BOOL *, VbMsgBoxResult *) { return E_NOTIMPL; }
+
+HRESULT nvkMain::Logger(IEventLogger2** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    return Guard([&]() -> HRESULT {
+        // The user may have changed since the logger was attached: tell it the current one. A
+        // logger that refuses (an older version without UserName) is detached.
+        CEventLoggerStub* stub = Globals().logger;
+        HRESULT hr = stub ? S_OK : Raise(91);
+        if (stub) {
+            BSTR user = nullptr;
+            const LONG status = nkGetUserName(&user);
+            UniqueBstr owned(user);
+            if (status < 0) {
+                SetErrorInfo(0, nullptr);
+                hr = PassOnError(status, ErrorSourceOf(__uuidof(_nvkMain)));
+            } else {
+                hr = stub->put_UserName(owned.get());
+            }
+        }
+        if (FAILED(hr)) {
+            lastLoggerError_ = modEventLoggerSupport::TrappedErrorText(hr);
+            UniqueVariant ignored;
+            DisposeEventLogger(ignored.get());
+            SetErrorInfo(0, nullptr);
+        }
+        return stub ? stub->QueryInterface(IID_PPV_ARGS(Result)) : S_OK;
+    });
+}
+
+HRESULT nvkMain::get_LastEventLoggerError(BSTR* Result) {
+    if (!Result) return E_POINTER;
+    *Result = SysAllocStringLen(lastLoggerError_.data(), static_cast<UINT>(lastLoggerError_.size()));
+    return *Result ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT nvkMain::InitEventLogger(IDispatch* AppObject, NvkApiBool* Result) {
+    if (!Result) return E_POINTER;
+    *Result = VARIANT_FALSE;
+    return Guard([&]() -> HRESULT {
+        CEventLoggerStub* stub = Globals().logger;
+        // Only an application object will do; anything else is kept as the logger error.
+        ComPtr<_App> app;
+        HRESULT hr = !AppObject ? Raise(91) : FAILED(AppObject->QueryInterface(IID_PPV_ARGS(&app))) ? Raise(13) : S_OK;
+        if (FAILED(hr)) {
+            lastLoggerError_ = modEventLoggerSupport::TrappedErrorText(hr);
+            return S_OK;
+        }
+        if (!stub) return Raise(91);
+        ComPtr<IDispatch> logger = modEventLoggerSupport::CreateEventLoggerObject(app.Get(), lastLoggerError_);
+        stub->SetInnerLogger(logger.Get());
+        *Result = stub->InnerLogger() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::InitEventLoggerNonVB(BSTR AppTitle, LONG AppMajor, LONG AppMinor, LONG AppRevision,
+                                      NvkApiBool* Result) {
+    if (!Result) return E_POINTER;
+    *Result = VARIANT_FALSE;
+    return Guard([&]() -> HRESULT {
+        // The application object keeps 16-bit version numbers.
+        if (!FitsShort(AppMajor) || !FitsShort(AppMinor) || !FitsShort(AppRevision)) return Raise(6);
+        CAppStub* app = CAppStub::New();
+        if (!app) return Raise(7);
+        app->Init(std::wstring(AppTitle ? AppTitle : L"", SysStringLen(AppTitle)), static_cast<short>(AppMajor),
+                  static_cast<short>(AppMinor), static_cast<short>(AppRevision));
+        // The outside logger copies what it needs; the stub application object ends here.
+        const HRESULT hr = InitEventLogger(static_cast<_App*>(app), Result);
+        app->Release();
+        return hr;
+    });
+}
+
+HRESULT nvkMain::DisposeEventLogger(VARIANT* Result) {
+    if (!Result) return E_POINTER;
+    VariantInit(Result);
+    CEventLoggerStub* stub = Globals().logger;
+    if (!stub) return Raise(91);
+    stub->SetInnerLogger(nullptr);
+    return S_OK;
+}
+
+// The error display (modErrorDisplay): the error as a message, reported to the thread's
+// logger and shown in a message box unless the caller asks for silence.
+HRESULT nvkMain::ErrorDisplay(_ErrObject** ErrObject, VbMsgBoxStyle Style, BSTR Title, BSTR* DescriptionText,
+                              VARIANT_BOOL* Silent, VbMsgBoxResult* Result) {
+    return Guard([&] {
+        return modErrorDisplay::ErrorDisplay(this, ErrObject, Style, Title, DescriptionText, Silent, Result);
+    });
+}
+HRESULT nvkMain::ErrorDisplayAPI(LONG ErrorNumber, VbMsgBoxStyle Style, BSTR Title, BSTR* DescriptionText,
+                                 VARIANT_BOOL* Silent, VbMsgBoxResult* Result) {
+    return Guard([&] {
+        return modErrorDisplay::ErrorDisplayAPI(this, ErrorNumber, Style, Title, DescriptionText, Silent, Result);
+    });
+}
+HRESULT nvkMain::ErrorDisplayWinMM(LONG ErrorNumber, VbMsgBoxStyle Style, BSTR Title, BSTR* DescriptionText,
+                                   VARIANT_BOOL* Silent, VbMsgBoxResult* Result) {
+    return Guard([&] {
+        return modErrorDisplay::ErrorDisplayWinMM(this, ErrorNumber, Style, Title, DescriptionText, Silent, Result);
+    });
+}
+
+// Members not built yet.
 HRESULT nvkMain::ReadStandardListFile(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, _Collection **) { return E_NOTIMPL; }
 HRESULT nvkMain::LoadPictureEx(BSTR, _PictureInfo *, Picture **) { return E_NOTIMPL; }
 HRESULT nvkMain::AddTextBoxInsertHook(IDispatch *, VARIANT_BOOL *) { return E_NOTIMPL; }

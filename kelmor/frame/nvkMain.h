@@ -1,6 +1,10 @@
 // The application services object: command line, argument arrays, about boxes, the per-thread event logger, error display, list files, picture loading and text-box guards.
 #pragma once
 
+#include <wrl/client.h>
+
+#include <string>
+
 #include "DispatchObject.h"
 #include "Kelmor0200.h"
 
@@ -10,6 +14,16 @@ class nvkMain final : public DispatchObject<_nvkMain> {
 public:
     // Class factory entry: a new object asked for as `riid`.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    // Joins the thread's nvkMain objects: the first of them makes the thread's event logger stub,
+    // the last one to end releases it with any outside logger attached.
+    nvkMain();
+    ~nvkMain() override;
+
+    // IDispatch: the members with a parameter array (ArrayBSTR, ArrayLong) are dispatched here,
+    // everything else by the type library.
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 
     HRESULT STDMETHODCALLTYPE CommandLine(_CommandLineParser **Result) override;
     HRESULT STDMETHODCALLTYPE ArrayBSTR(SAFEARRAY **Args, SAFEARRAY **Result) override;
@@ -31,6 +45,14 @@ public:
     HRESULT STDMETHODCALLTYPE AddTextBoxInsertHook(IDispatch *TextBoxControl, VARIANT_BOOL *Result) override;
     HRESULT STDMETHODCALLTYPE RemoveTextBoxInsertHook(IDispatch *TextBoxControl, VARIANT_BOOL *Result) override;
     HRESULT STDMETHODCALLTYPE ClearTextBoxInsertHooks() override;
+
+private:
+    // The parameter array of ArrayBSTR / ArrayLong converted element by element to `type`.
+    HRESULT ArrayOf(SAFEARRAY** Args, VARTYPE type, SAFEARRAY** Result);
+    HRESULT InvokeParameterArray(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep);
+
+    std::wstring lastLoggerError_;  // the report text of the last failure of a logger member
+    Microsoft::WRL::ComPtr<_CommandLineParser> commandLine_;  // made on the first CommandLine call
 };
 
 }  // namespace kelmor

@@ -1,5 +1,8 @@
 set(KELMOR_frame_CORE
-  core/RuntimeErrors.cpp)
+  core/RuntimeErrors.cpp
+  core/CommandLineSplit.cpp
+  core/ErrorReportText.cpp
+  core/ErrorDisplayText.cpp)
 set(KELMOR_frame_SOURCES
   Module.cpp
   Global.cpp
@@ -9,10 +12,15 @@ set(KELMOR_frame_SOURCES
   Registration.cpp
   Guids.cpp
   VariantEnumerator.cpp
+  ConnectionPoint.cpp
   nvkMain.cpp
   nvkAlone.cpp
   StringBuffA.cpp
   nvkBenchMark.cpp
   nvkBenchMarkHP.cpp
   nvkTextBoxDefButtonWatcher.cpp
-  CommandLineParser.cpp)
+  CommandLineParser.cpp
+  CAppStub.cpp
+  CEventLoggerStub.cpp
+  modEventLoggerSupport.cpp
+  modErrorDisplay.cpp)

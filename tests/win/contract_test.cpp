@@ -499,6 +499,65 @@ const std::vector<Interface>& DefaultInterfaces() {
     return table;
 }
 
+// The forms runtime's application object interface as the runtime lays it out: members of the
+// runtime's own in the reserved slots, Title (get) in slot 24 and Major, Minor, Revision (get)
+// in slots 46, 48 and 50 (counting QueryInterface as 0), where the library reads them.
+Interface AppInterface() {
+    static std::vector<std::string> reservedNames;
+    Interface app{"_App", "33AD4F79-6699-11CF-B70C-00AA0060D393", 0, 0, {}};
+    std::vector<Member>& m = app.members;
+    auto reserved = [&](int slot) {
+        ASSERT_EQ(static_cast<size_t>(slot - 7), m.size()) << "reserved slot " << slot;
+        char name[32];
+        std::snprintf(name, sizeof name, "ReservedSlot%02d", slot);
+        reservedNames.reserve(64);  // the names stay where they are
+        reservedNames.push_back(name);
+        m.push_back({reservedNames.back().c_str(), M, "", 0x60020000 + slot});
+    };
+    auto get = [&](const char* name, const char* type, MEMBERID id) { m.push_back({name, G, std::string(">") + type, id}); };
+    auto let = [&](const char* name, const char* type, MEMBERID id) { m.push_back({name, L, type, id}); };
+    if (!reservedNames.empty()) reservedNames.clear();
+    for (int slot = 7; slot <= 19; ++slot) reserved(slot);
+    get("Path", "BSTR", 0x10001);
+    reserved(21);
+    get("EXEName", "BSTR", 0x10002);
+    reserved(23);
+    get("Title", "BSTR", 0x10003);
+    let("Title", "BSTR", 0x10003);
+    get("PrevInstance", "bool", 0x10004);
+    reserved(27);
+    get("StartMode", "short", 0x10005);
+    reserved(29);
+    const struct { const char* name; const char* type; } settings[] = {
+        {"TaskVisible", "bool"}, {"OleServerBusyTimeout", "long"}, {"OleServerBusyMsgTitle", "BSTR"},
+        {"OleServerBusyMsgText", "BSTR"}, {"OleServerBusyRaiseError", "bool"}, {"OleRequestPendingTimeout", "long"},
+        {"OleRequestPendingMsgTitle", "BSTR"}, {"OleRequestPendingMsgText", "BSTR"}};
+    MEMBERID id = 0x10006;
+    for (const auto& setting : settings) {
+        get(setting.name, setting.type, id);
+        let(setting.name, setting.type, id++);
+    }
+    const struct { const char* name; const char* type; } values[] = {
+        {"Major", "short"}, {"Minor", "short"}, {"Revision", "short"}, {"Comments", "BSTR"},
+        {"CompanyName", "BSTR"}, {"FileDescription", "BSTR"}, {"LegalCopyright", "BSTR"},
+        {"LegalTrademarks", "BSTR"}, {"ProductName", "BSTR"}, {"hInstance", "long"}, {"NonModalAllowed", "bool"},
+        {"LogPath", "BSTR"}, {"LogMode", "long"}, {"UnattendedApp", "bool"},
+        // The runtime spells it ThreadID; a type library keeps one spelling per name, and the
+        // logger interfaces' parameter ThreadId comes first.
+        {"ThreadId", "long"}};
+    for (const auto& value : values) {
+        const int slot = static_cast<int>(7 + m.size());
+        get(value.name, value.type, id++);
+        reserved(slot + 1);
+    }
+    get("HelpFile", "BSTR", id);
+    let("HelpFile", "BSTR", id++);
+    get("RetainedProject", "bool", id);
+    m.push_back({"StartLogging", M, "LogTarget:BSTR,LogModes:long", 0x20000});
+    m.push_back({"LogEvent", M, "LogBuffer:BSTR,EventType:VARIANT?", 0x20001});
+    return app;
+}
+
 // Interfaces the library declares for its own use but does not own.
 const std::vector<Interface>& ForeignInterfaces() {
     static const char* kInit =
@@ -550,6 +609,7 @@ const std::vector<Interface>& ForeignInterfaces() {
             {"Remove", M, "Index:VARIANT*", 3},
             {"_NewEnum", M, ">IUnknown", DISPID_NEWENUM},
         }},
+        AppInterface(),
     };
     return table;
 }

@@ -1,0 +1,77 @@
+#include "App.h"
+
+#include <oleauto.h>
+
+namespace kelmor {
+namespace {
+
+HRESULT Text(const std::wstring& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+template <class T>
+HRESULT Value(T value, T* out) {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT App::get_Path(BSTR* Value) { return Text(path_, Value); }
+HRESULT App::get_EXEName(BSTR* Value) { return Text(exeName_, Value); }
+HRESULT App::get_Title(BSTR* Value) { return Text(title_, Value); }
+HRESULT App::put_Title(BSTR Value) {
+    return Guard([&] {
+        title_.assign(Value ? Value : L"", SysStringLen(Value));
+        return S_OK;
+    });
+}
+HRESULT App::get_Major(short* Value) { return kelmor::Value(major_, Value); }
+HRESULT App::get_Minor(short* Value) { return kelmor::Value(minor_, Value); }
+HRESULT App::get_Revision(short* Value) { return kelmor::Value(revision_, Value); }
+HRESULT App::get_Comments(BSTR* Value) { return Text(comments_, Value); }
+HRESULT App::get_CompanyName(BSTR* Value) { return Text(companyName_, Value); }
+HRESULT App::get_FileDescription(BSTR* Value) { return Text(fileDescription_, Value); }
+HRESULT App::get_LegalCopyright(BSTR* Value) { return Text(legalCopyright_, Value); }
+HRESULT App::get_LegalTrademarks(BSTR* Value) { return Text(legalTrademarks_, Value); }
+HRESULT App::get_ProductName(BSTR* Value) { return Text(productName_, Value); }
+HRESULT App::get_hInstance(LONG* Value) { return kelmor::Value(hInstance_, Value); }
+HRESULT App::get_ThreadID(LONG* Value) { return kelmor::Value(threadId_, Value); }
+
+// Runtime settings: nothing to tell, and nothing kept.
+HRESULT App::get_PrevInstance(VARIANT_BOOL* Value) { return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value); }
+HRESULT App::get_StartMode(short* Value) { return kelmor::Value<short>(0, Value); }
+HRESULT App::get_TaskVisible(VARIANT_BOOL* Value) { return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value); }
+HRESULT App::put_TaskVisible(VARIANT_BOOL) { return S_OK; }
+HRESULT App::get_OleServerBusyTimeout(LONG* Value) { return kelmor::Value<LONG>(0, Value); }
+HRESULT App::put_OleServerBusyTimeout(LONG) { return S_OK; }
+HRESULT App::get_OleServerBusyMsgTitle(BSTR* Value) { return Text({}, Value); }
+HRESULT App::put_OleServerBusyMsgTitle(BSTR) { return S_OK; }
+HRESULT App::get_OleServerBusyMsgText(BSTR* Value) { return Text({}, Value); }
+HRESULT App::put_OleServerBusyMsgText(BSTR) { return S_OK; }
+HRESULT App::get_OleServerBusyRaiseError(VARIANT_BOOL* Value) {
+    return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value);
+}
+HRESULT App::put_OleServerBusyRaiseError(VARIANT_BOOL) { return S_OK; }
+HRESULT App::get_OleRequestPendingTimeout(LONG* Value) { return kelmor::Value<LONG>(0, Value); }
+HRESULT App::put_OleRequestPendingTimeout(LONG) { return S_OK; }
+HRESULT App::get_OleRequestPendingMsgTitle(BSTR* Value) { return Text({}, Value); }
+HRESULT App::put_OleRequestPendingMsgTitle(BSTR) { return S_OK; }
+HRESULT App::get_OleRequestPendingMsgText(BSTR* Value) { return Text({}, Value); }
+HRESULT App::put_OleRequestPendingMsgText(BSTR) { return S_OK; }
+HRESULT App::get_NonModalAllowed(VARIANT_BOOL* Value) { return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value); }
+HRESULT App::get_LogPath(BSTR* Value) { return Text({}, Value); }
+HRESULT App::get_LogMode(LONG* Value) { return kelmor::Value<LONG>(0, Value); }
+HRESULT App::get_UnattendedApp(VARIANT_BOOL* Value) { return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value); }
+HRESULT App::get_HelpFile(BSTR* Value) { return Text({}, Value); }
+HRESULT App::put_HelpFile(BSTR) { return S_OK; }
+HRESULT App::get_RetainedProject(VARIANT_BOOL* Value) { return kelmor::Value<VARIANT_BOOL>(VARIANT_FALSE, Value); }
+
+// The runtime's own event log is not used: the library's reports go to the event logger.
+HRESULT App::StartLogging(BSTR, LONG) { return S_OK; }
+HRESULT App::LogEvent(BSTR, VARIANT) { return S_OK; }
+
+}  // namespace kelmor
