@@ -1,4 +1,11 @@
-set(KELMOR_dialogs_CORE)
+set(KELMOR_dialogs_CORE
+  core/TabStepping.cpp
+  core/ModuleLine.cpp
+  core/ListDialogRules.cpp)
 set(KELMOR_dialogs_SOURCES
-  nvkSimpleListDialog.cpp
-  nvkTabControl.cpp)
+  ClientCalls.cpp
+  nvkTabControl.cpp
+  CModuleEntry.cpp
+  CToolHelpInfo.cpp
+  frmList.cpp
+  nvkSimpleListDialog.cpp)

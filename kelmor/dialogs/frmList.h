@@ -1,0 +1,73 @@
+// The simple list dialog's window: a list box of lines and, under it, a label that shows the
+// tag of the clicked line. Enter and Escape close it; resizing keeps the list above the label
+// and the window no lower than room for two labels. Positions are twips (1440 per inch)
+// converted with the screen's DPI.
+//
+// The object follows the form's life: Load creates the window hidden (and centres it), the
+// members fill it, ShowModal shows it and returns when it closes, destruction unloads it.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+namespace kelmor {
+
+class frmList {
+public:
+    frmList() = default;
+    ~frmList();
+    frmList(const frmList&) = delete;
+    frmList& operator=(const frmList&) = delete;
+
+    // Creates the window, owned by the thread's active window when there is one.
+    HRESULT Load();
+    HWND hWnd() const { return window_; }
+
+    // lstList.AddItem
+    HRESULT AddItem(const std::wstring& text);
+    // lstList.ListCount
+    LONG ListCount() const;
+    // The window caption.
+    HRESULT SetCaption(const std::wstring& text);
+    // Gives both controls the font object's font; the window keeps the object while it shows
+    // the font.
+    HRESULT SetFont(IFontDisp* font);
+
+    // Shows the window modally: the thread's other windows are disabled and messages are
+    // handled here until the window closes.
+    HRESULT ShowModal();
+
+    // Control ids, for whoever drives the window.
+    static constexpr int kListId = 101;
+    static constexpr int kTagId = 102;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInit();
+    void OnResize();
+    void OnListClick();
+    void Close() { closed_ = true; }
+    bool IsClosingKey(const MSG& msg) const;
+    int MinimumHeightPixels() const;
+
+    int PixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
+    int PixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    int TwipsX(int pixels) const { return MulDiv(pixels, 1440, dpiX_); }
+    int TwipsY(int pixels) const { return MulDiv(pixels, 1440, dpiY_); }
+
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+    HWND tag_ = nullptr;
+    Microsoft::WRL::ComPtr<IFont> font_;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+    bool closed_ = false;
+    bool snapping_ = false;
+};
+
+}  // namespace kelmor

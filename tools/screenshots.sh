@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# tools/screenshots.sh [BUILD_DIR]
+# Takes screenshots of the library's windows for docs/screenshots/, so a reader sees what the
+# program looks like. Each window is opened by a small program of the win64 build under Wine
+# with the X11 driver, on a private Xvfb display this script starts on a free display number,
+# in a copy of the build's Wine prefix (the build's own prefix keeps its null driver for the
+# tests). The program tells where its window is and waits; the shot is cut out of the screen.
+#
+# Writes:
+#   docs/screenshots/list-dialog.png   the simple list dialog, one line clicked, its tag shown
+#
+# BUILD_DIR defaults to build/win64; it must hold a built list_dialog_shot.exe
+# (cmake --build BUILD_DIR --target list_dialog_shot).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$(realpath -m "${1:-$root/build/win64}")
+out="$root/docs/screenshots"
+
+for tool in Xvfb import; do
+  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
+done
+[ -f "$build/bin/list_dialog_shot.exe" ] || {
+  echo "screenshots: $build/bin/list_dialog_shot.exe is missing (build target list_dialog_shot)" >&2; exit 1; }
+
+# The build's prefix as the template (made with the test settings when missing).
+bash "$here/wine-prefix.sh" "$build/wine" || exit 1
+. "$here/wine-env.sh" "$build/wine"
+
+work=$(mktemp -d /tmp/kelmor-shots.XXXXXX)
+xvfb_pid=
+cleanup() {
+  if [ -d "$work/prefix" ]; then
+    WINEPREFIX="$work/prefix" timeout 30 "$WINESERVER" -k >/dev/null 2>&1
+  fi
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number: no lock file and no socket.
+display=
+for n in $(seq 90 199); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "screenshots: no free display number" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$display" ] || { echo "screenshots: Xvfb did not start, see $work/xvfb.log" >&2; exit 1; }
+
+# The copy draws through X11 instead of the null driver (unmanaged windows: no window manager).
+cp -a "$WINEPREFIX" "$work/prefix"
+sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$work/prefix/user.reg"
+# Wine draws the caption buttons with its Marlett font.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$work/prefix/drive_c/windows/Fonts/"
+fi
+export WINEPREFIX="$work/prefix"
+export DISPLAY=":$display"
+
+# shot NAME PROGRAM: runs the program with a marker folder, waits for its "ready" file (the
+# window's screen rectangle: left top width height), cuts the window out of the screen into
+# docs/screenshots/NAME.png, then lets the program close its window.
+shot() {
+  local name=$1 program=$2 marks="$work/$1"
+  mkdir -p "$marks"
+  timeout --kill-after=10 120 "${WINE64[@]}" "$program" "$(wine_path "$marks")" \
+    >"$work/$name.out" 2>"$work/$name.err" </dev/null &
+  local pid=$!
+  for _ in $(seq 600); do [ -s "$marks/ready" ] && break; sleep 0.1; done
+  if [ ! -s "$marks/ready" ]; then
+    echo "screenshots: $name: the window did not appear" >&2
+    touch "$marks/done"; wait "$pid"; return 1
+  fi
+  sleep 0.5  # the last paint after the click
+  local left top width height
+  read -r left top width height <"$marks/ready"
+  mkdir -p "$out"
+  timeout 30 import -display ":$display" -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$name.png"
+  local rc=$?
+  touch "$marks/done"
+  wait "$pid" || true
+  [ $rc -eq 0 ] && echo "wrote docs/screenshots/$name.png (${width}x${height})"
+  return $rc
+}
+
+status=0
+shot list-dialog "$build/bin/list_dialog_shot.exe" || status=1
+exit $status
