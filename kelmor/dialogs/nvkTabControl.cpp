@@ -1,6 +1,6 @@
 #include "nvkTabControl.h"
 
-#include "ClientCalls.h"
+#include "LateBound.h"
 #include "Owners.h"
 #include "core/TabStepping.h"
 

@@ -3,7 +3,6 @@ set(KELMOR_dialogs_CORE
   core/ModuleLine.cpp
   core/ListDialogRules.cpp)
 set(KELMOR_dialogs_SOURCES
-  ClientCalls.cpp
   nvkTabControl.cpp
   CModuleEntry.cpp
   CToolHelpInfo.cpp

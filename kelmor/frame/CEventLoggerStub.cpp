@@ -4,36 +4,12 @@
 
 #include "NevkitSupport0100.h"
 #include "Owners.h"
+#include "LateBound.h"
 #include "modEventLoggerSupport.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelmor {
-namespace {
-
-using modEventLoggerSupport::CallByName;
-
-// Arguments handed on by value: the VARIANTs refer to the caller's values without owning them.
-VARIANT Text(BSTR text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = text;
-    return v;
-}
-VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-VARIANT Object(IDispatch* object) {
-    VARIANT v;
-    V_VT(&v) = VT_DISPATCH;
-    V_DISPATCH(&v) = object;
-    return v;
-}
-
-}  // namespace
 
 CEventLoggerStub* CEventLoggerStub::New() { return DispatchObject::New<CEventLoggerStub>(); }
 
@@ -57,9 +33,9 @@ HRESULT CEventLoggerStub::InitEventLogger(BSTR ComputerName, BSTR UserName, IDis
     return Guard([&]() -> HRESULT {
         const ComPtr<IDispatch> inner = inner_;  // the logger stays alive for the call
         if (!inner) return S_OK;
-        VARIANT args[] = {Text(ComputerName), Text(UserName), Object(AppObject),
-                          Long(ProcessId),    Long(ThreadId), Text(ModuleFileName)};
-        return CallByName(inner.Get(), L"InitEventLogger", DISPATCH_METHOD, args, nullptr);
+        VARIANT args[] = {late::TextArg(ComputerName), late::TextArg(UserName), late::ObjectArg(AppObject),
+                          late::LongArg(ProcessId),    late::LongArg(ThreadId), late::TextArg(ModuleFileName)};
+        return late::Call(inner.Get(), L"InitEventLogger", DISPATCH_METHOD, args, nullptr, kLibraryName);
     });
 }
 
@@ -69,10 +45,10 @@ HRESULT CEventLoggerStub::InitEventLogger2(BSTR ComputerName, BSTR UserName, BST
     return Guard([&]() -> HRESULT {
         const ComPtr<IDispatch> inner = inner_;
         if (!inner) return S_OK;
-        VARIANT args[] = {Text(ComputerName), Text(UserName), Text(SourceName),
-                          Long(VerMajor),     Long(VerMinor), Long(VerRevision),
-                          Long(ProcessId),    Long(ThreadId), Text(ModuleFileName)};
-        return CallByName(inner.Get(), L"InitEventLogger2", DISPATCH_METHOD, args, nullptr);
+        VARIANT args[] = {late::TextArg(ComputerName), late::TextArg(UserName), late::TextArg(SourceName),
+                          late::LongArg(VerMajor),     late::LongArg(VerMinor), late::LongArg(VerRevision),
+                          late::LongArg(ProcessId),    late::LongArg(ThreadId), late::TextArg(ModuleFileName)};
+        return late::Call(inner.Get(), L"InitEventLogger2", DISPATCH_METHOD, args, nullptr, kLibraryName);
     });
 }
 
@@ -83,7 +59,7 @@ HRESULT CEventLoggerStub::get_LogMode(LONG* Result) {
         const ComPtr<IDispatch> inner = inner_;
         if (!inner) return S_OK;
         UniqueVariant answer;
-        HRESULT hr = CallByName(inner.Get(), L"LogMode", DISPATCH_PROPERTYGET, {}, answer.get());
+        HRESULT hr = late::Call(inner.Get(), L"LogMode", DISPATCH_PROPERTYGET, {}, answer.get(), kLibraryName);
         if (FAILED(hr)) return hr;
         UniqueVariant mode;
         if (FAILED(VariantChangeType(mode.get(), answer.get(), 0, VT_I4))) return Raise(13);
@@ -96,8 +72,8 @@ HRESULT CEventLoggerStub::ReportEvent(BSTR Message, LONG EventType, BSTR EventCa
     return Guard([&]() -> HRESULT {
         const ComPtr<IDispatch> inner = inner_;
         if (!inner) return S_OK;
-        VARIANT args[] = {Text(Message), Long(EventType), Text(EventCategory), Long(EventId)};
-        return CallByName(inner.Get(), L"ReportEvent", DISPATCH_METHOD, args, nullptr);
+        VARIANT args[] = {late::TextArg(Message), late::LongArg(EventType), late::TextArg(EventCategory), late::LongArg(EventId)};
+        return late::Call(inner.Get(), L"ReportEvent", DISPATCH_METHOD, args, nullptr, kLibraryName);
     });
 }
 
@@ -113,7 +89,7 @@ HRESULT CEventLoggerStub::get_UserName(BSTR* Result) {
             return PassOnError(status, ErrorSourceOf(__uuidof(IEventLogger3)));
         }
         UniqueVariant answer;
-        HRESULT hr = CallByName(inner.Get(), L"UserName", DISPATCH_PROPERTYGET, {}, answer.get());
+        HRESULT hr = late::Call(inner.Get(), L"UserName", DISPATCH_PROPERTYGET, {}, answer.get(), kLibraryName);
         if (FAILED(hr)) return hr;
         UniqueVariant name;
         if (FAILED(VariantChangeType(name.get(), answer.get(), 0, VT_BSTR))) return Raise(13);
@@ -127,8 +103,8 @@ HRESULT CEventLoggerStub::put_UserName(BSTR Value) {
     return Guard([&]() -> HRESULT {
         const ComPtr<IDispatch> inner = inner_;
         if (!inner) return S_OK;
-        VARIANT args[] = {Text(Value)};
-        return CallByName(inner.Get(), L"UserName", DISPATCH_PROPERTYPUT, args, nullptr);
+        VARIANT args[] = {late::TextArg(Value)};
+        return late::Call(inner.Get(), L"UserName", DISPATCH_PROPERTYPUT, args, nullptr, kLibraryName);
     });
 }
 

@@ -45,6 +45,25 @@ HRESULT RaiseError(LONG number, const std::wstring& source, const std::wstring& 
     return RaiseError(e);
 }
 
+static std::wstring SystemText(HRESULT hr) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(hr), 0,
+                             reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring description = n ? std::wstring(text, n) : L"Automation error";
+    if (text) LocalFree(text);
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
+        description.pop_back();
+    return description;
+}
+
+HRESULT RaiseHResult(HRESULT code, const RaisedError& info) {
+    Publish(info.source.empty() ? std::wstring(kLibraryName) : info.source,
+            info.description.empty() ? SystemText(code) : info.description, info.helpFile, info.helpContext);
+    return code;
+}
+
 HRESULT PassOnError(HRESULT hr, const std::wstring& source) {
     if (SUCCEEDED(hr)) return hr;
     // The callee left its error information: keep it as it is.
@@ -57,17 +76,9 @@ HRESULT PassOnError(HRESULT hr, const std::wstring& source) {
         return RaiseError(number, source);
     }
     // A plain failure code: describe it with the system's message text when there is one.
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0,
-                             reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring description = n ? std::wstring(text, n) : L"Automation error";
-    if (text) LocalFree(text);
-    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
-        description.pop_back();
-    Publish(source, description, {}, 0);
-    return hr;
+    RaisedError e;
+    e.source = source;
+    return RaiseHResult(hr, e);
 }
 
 }  // namespace kelmor

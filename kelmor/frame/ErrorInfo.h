@@ -20,6 +20,11 @@ struct RaisedError {
 HRESULT RaiseError(const RaisedError& error);
 HRESULT RaiseError(LONG number, const std::wstring& source, const std::wstring& description = {});
 
+// Fills the thread's error information from `info` and returns `code` unchanged: for failures
+// that are not runtime errors (an object's own failure code) but come with a text. An empty
+// description becomes the system's message text of `code`.
+HRESULT RaiseHResult(HRESULT code, const RaisedError& info);
+
 // For a failure met in a call the library made: a runtime-error HRESULT already carries its
 // error information and passes on unchanged; any other failure (E_OUTOFMEMORY, a Win32
 // code, ...) passes on with fresh error information of its own so callers always see a source

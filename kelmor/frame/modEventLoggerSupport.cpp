@@ -1,5 +1,7 @@
 #include "modEventLoggerSupport.h"
 
+#include "LateBound.h"
+
 #include <oleauto.h>
 
 #include <vector>
@@ -52,39 +54,10 @@ HRESULT NumberText(LONG number, std::u16string& out) {
     return hr;
 }
 
-// Fills the thread's error information with what an object reported and returns `code`.
-HRESULT Publish(HRESULT code, BSTR source, BSTR description, BSTR helpFile, DWORD helpContext) {
-    ComPtr<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(&create))) {
-        create->SetGUID(GUID_NULL);
-        create->SetSource(source ? source : const_cast<LPOLESTR>(L""));
-        create->SetDescription(description ? description : const_cast<LPOLESTR>(L""));
-        create->SetHelpFile(helpFile ? helpFile : const_cast<LPOLESTR>(L""));
-        create->SetHelpContext(helpContext);
-        ComPtr<IErrorInfo> info;
-        if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
-    }
-    return code;
-}
-
-// A text argument passed by value: the VARIANT refers to the caller's BSTR without owning it.
-VARIANT TextArg(BSTR text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = text;
-    return v;
-}
-VARIANT LongArg(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
 // Reads a property late-bound and converts it.
 HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARTYPE type, UniqueVariant& value) {
     UniqueVariant raw;
-    HRESULT hr = CallByName(object, name, DISPATCH_PROPERTYGET, {}, raw.get());
+    HRESULT hr = late::GetProperty(object, name, raw.get(), kSource);
     if (FAILED(hr)) return hr;
     if (FAILED(VariantChangeType(value.put(), raw.get(), 0, type))) return RaiseError(13, kSource);
     return S_OK;
@@ -117,76 +90,20 @@ HRESULT InitLogger(IDispatch* logger, _App* appObject) {
     UniqueBstr moduleText(SysAllocStringLen(moduleName.data(), static_cast<UINT>(moduleName.size())));
     if (!computerText || !userText || !moduleText) return E_OUTOFMEMORY;
     VARIANT args[] = {
-        TextArg(computerText.get()),
-        TextArg(userText.get()),
-        TextArg(title.get()),
-        LongArg(major),
-        LongArg(minor),
-        LongArg(revision),
-        LongArg(static_cast<LONG>(GetCurrentProcessId())),
-        LongArg(static_cast<LONG>(GetCurrentThreadId())),
-        TextArg(moduleText.get()),
+        late::TextArg(computerText.get()),
+        late::TextArg(userText.get()),
+        late::TextArg(title.get()),
+        late::LongArg(major),
+        late::LongArg(minor),
+        late::LongArg(revision),
+        late::LongArg(static_cast<LONG>(GetCurrentProcessId())),
+        late::LongArg(static_cast<LONG>(GetCurrentThreadId())),
+        late::TextArg(moduleText.get()),
     };
-    return CallByName(logger, L"InitEventLogger2", DISPATCH_METHOD, args, nullptr);
+    return late::Call(logger, L"InitEventLogger2", DISPATCH_METHOD, args, nullptr, kSource);
 }
 
 }  // namespace
-
-HRESULT CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<VARIANT> args, VARIANT* result) {
-    if (!object) return RaiseError(91, kSource);
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return RaiseError(438, kSource);
-
-    // Arguments travel last first.
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID putId = DISPID_PROPERTYPUT;
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    const bool put = (kind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (put) {
-        params.rgdispidNamedArgs = &putId;
-        params.cNamedArgs = 1;
-    }
-    UniqueVariant ignored;
-    if (result) VariantInit(result);
-    VARIANT* answer = put ? nullptr : (result ? result : ignored.get());
-    // A property is read the way a late-binding client reads it, so that an object that has it
-    // as a method answers too.
-    if (kind == DISPATCH_PROPERTYGET) kind |= DISPATCH_METHOD;
-    EXCEPINFO excep{};
-    UINT argError = 0;
-    SetErrorInfo(0, nullptr);
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, answer, &excep, &argError);
-    if (SUCCEEDED(hr)) return hr;
-    if (hr == DISP_E_EXCEPTION) {
-        if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
-        UniqueBstr source(excep.bstrSource), description(excep.bstrDescription), helpFile(excep.bstrHelpFile);
-        HRESULT code = excep.scode;
-        if (excep.wCode != 0) code = static_cast<HRESULT>(core::RuntimeErrorHResult(excep.wCode));
-        if (SUCCEEDED(code)) code = E_FAIL;
-        // An error that comes without a text gets the runtime's text of its number.
-        if (SysStringLen(description.get()) == 0) {
-            if (LONG number = core::RuntimeErrorNumber(static_cast<std::uint32_t>(code))) {
-                RaisedError e;
-                e.number = number;
-                e.source = FromBstr(source.get());
-                e.helpFile = FromBstr(helpFile.get());
-                e.helpContext = excep.dwHelpContext;
-                return RaiseError(e);
-            }
-        }
-        return Publish(code, source.get(), description.get(), helpFile.get(), excep.dwHelpContext);
-    }
-    switch (hr) {
-    case DISP_E_MEMBERNOTFOUND:
-    case DISP_E_UNKNOWNNAME: return RaiseError(438, kSource);
-    case DISP_E_TYPEMISMATCH: return RaiseError(13, kSource);
-    case DISP_E_PARAMNOTOPTIONAL: return RaiseError(449, kSource);
-    case DISP_E_BADPARAMCOUNT: return RaiseError(450, kSource);
-    case DISP_E_OVERFLOW: return RaiseError(6, kSource);
-    default: return PassOnError(hr, kSource);
-    }
-}
 
 HRESULT FormatErrorText(IDispatch* errorObject, std::wstring& text) {
     if (!errorObject) return RaiseError(91, kSource);

@@ -32,13 +32,5 @@ HRESULT FormatErrorText(IDispatch* errorObject, std::wstring& text);
 // names no source shows the library as its source. Never fails.
 std::wstring TrappedErrorText(HRESULT hr);
 
-// Calls member `name` of `object` late-bound, as a script does: `kind` is DISPATCH_METHOD,
-// DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT; `args` in the member's parameter order (for a
-// put, the value last); `result` may be null. An error the object raises comes back as its
-// HRESULT with the thread's error information filled from what the object reported; a name the
-// object does not know is error 438, and the dispatch failures become the runtime errors a
-// late-binding caller meets (13 type mismatch, 449 argument not optional, 450 wrong number of
-// arguments, 6 overflow).
-HRESULT CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<VARIANT> args, VARIANT* result);
 
 }  // namespace kelmor::modEventLoggerSupport

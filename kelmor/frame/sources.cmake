@@ -12,6 +12,7 @@ set(KELMOR_frame_SOURCES
   Registration.cpp
   Guids.cpp
   VariantEnumerator.cpp
+  LateBound.cpp
   ConnectionPoint.cpp
   nvkMain.cpp
   nvkAlone.cpp

@@ -151,7 +151,7 @@ HRESULT nvkNevkitSettings::SaveSetting(BSTR SubKey, BSTR ValueName, RegistryType
 HRESULT nvkNevkitSettings::FormWindow(IDispatch* FormObject, HWND* window) {
     *window = nullptr;
     UniqueVariant value;
-    HRESULT hr = GetPropertyByName(FormObject, L"hWnd", value.put(), ErrorSourceOf(__uuidof(_nvkNevkitSettings)));
+    HRESULT hr = late::GetProperty(FormObject, L"hWnd", value.put(), ErrorSourceOf(__uuidof(_nvkNevkitSettings)));
     if (FAILED(hr)) return hr;
     hr = VariantChangeType(value.get(), value.get(), 0, VT_I4);
     if (hr == DISP_E_OVERFLOW) return Raise(6);
@@ -168,7 +168,7 @@ HRESULT nvkNevkitSettings::PlacementKey(IDispatch* FormObject, BSTR SubKey, BSTR
         return *key ? S_OK : Raise(7);
     }
     UniqueVariant name;
-    HRESULT hr = GetPropertyByName(FormObject, L"Name", name.put(), ErrorSourceOf(__uuidof(_nvkNevkitSettings)));
+    HRESULT hr = late::GetProperty(FormObject, L"Name", name.put(), ErrorSourceOf(__uuidof(_nvkNevkitSettings)));
     if (FAILED(hr)) return hr;
     hr = VariantChangeType(name.get(), name.get(), 0, VT_BSTR);
     if (FAILED(hr)) return Raise(hr == E_OUTOFMEMORY ? 7 : 13);

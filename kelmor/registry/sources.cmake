@@ -3,6 +3,5 @@ set(KELMOR_registry_CORE
   core/SettingsLayout.cpp)
 set(KELMOR_registry_SOURCES
   AnsiText.cpp
-  LateBound.cpp
   nvkRegistry.cpp
   nvkNevkitSettings.cpp)

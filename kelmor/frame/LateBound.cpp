@@ -1,8 +1,10 @@
-#include "ClientCalls.h"
+#include "LateBound.h"
 
 #include <dispex.h>
 #include <oleauto.h>
 #include <wrl/client.h>
+
+#include <vector>
 
 #include "ErrorInfo.h"
 #include "Owners.h"
@@ -12,23 +14,18 @@ namespace kelmor::late {
 namespace {
 
 // The error an object raised inside Invoke, raised again for our caller with its number, text
-// and source.
+// and source; a failure that is no runtime error keeps its own code.
 HRESULT RaiseFromException(EXCEPINFO& excep, const std::wstring& source) {
     if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
+    UniqueBstr objectSource(excep.bstrSource), description(excep.bstrDescription), helpFile(excep.bstrHelpFile);
     RaisedError e;
     e.number = excep.wCode != 0 ? excep.wCode : core::RuntimeErrorNumber(static_cast<std::uint32_t>(excep.scode));
-    e.source = excep.bstrSource ? excep.bstrSource : source;
-    if (excep.bstrDescription) e.description = excep.bstrDescription;
-    if (excep.bstrHelpFile) e.helpFile = excep.bstrHelpFile;
+    e.source = objectSource ? objectSource.get() : source;
+    if (description) e.description = description.get();
+    if (helpFile) e.helpFile = helpFile.get();
     e.helpContext = excep.dwHelpContext;
-    const HRESULT scode = excep.scode;
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
-    SysFreeString(excep.bstrHelpFile);
     if (e.number != 0) return RaiseError(e);
-    // A failure of another kind than a runtime error keeps its code, with the object's text.
-    RaiseError(e);
-    return FAILED(scode) ? scode : E_FAIL;
+    return RaiseHResult(FAILED(excep.scode) ? excep.scode : E_FAIL, e);
 }
 
 // What a late-binding client raises for a failed call.
@@ -54,15 +51,16 @@ HRESULT IdOf(IDispatch* object, const wchar_t* name, DISPID* id) {
     if (hr != E_NOTIMPL) return hr;
     Microsoft::WRL::ComPtr<IDispatchEx> ex;
     if (FAILED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(ex.GetAddressOf())))) return hr;
-    BSTR text = SysAllocString(name);
+    UniqueBstr text(SysAllocString(name));
     if (!text) return E_OUTOFMEMORY;
-    hr = ex->GetDispID(text, fdexNameCaseInsensitive, id);
-    SysFreeString(text);
-    return hr;
+    return ex->GetDispID(text.get(), fdexNameCaseInsensitive, id);
 }
 
-HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS& params, VARIANT* result,
-               const std::wstring& source) {
+}  // namespace
+
+HRESULT Call(IDispatch* object, const wchar_t* name, WORD kind, std::span<VARIANT> args, VARIANT* result,
+             const std::wstring& source) {
+    if (result) VariantInit(result);
     if (!object) return RaiseError(91, source);
     // Error information left on the thread by an earlier call must not be taken for this call's.
     SetErrorInfo(0, nullptr);
@@ -72,8 +70,20 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS& p
         HRESULT hr = IdOf(object, name, &id);
         if (FAILED(hr)) return RaiseCallFailure(hr, excep, source);
     }
+    // Arguments travel last first; an assigned value is the named argument DISPID_PROPERTYPUT.
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    const bool put = (kind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    if (put) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    }
+    if (kind == DISPATCH_PROPERTYGET) kind |= DISPATCH_METHOD;
+    UniqueVariant ignored;
+    VARIANT* answer = put ? nullptr : (result ? result : ignored.get());
     UINT argErr = 0;
-    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, &argErr);
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, answer, &excep, &argErr);
     if (FAILED(hr)) {
         if (result) VariantClear(result);
         return RaiseCallFailure(hr, excep, source);
@@ -81,24 +91,22 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD flags, DISPPARAMS& p
     return S_OK;
 }
 
-}  // namespace
-
 HRESULT CallMethod(IDispatch* object, const wchar_t* name, const std::wstring& source) {
-    DISPPARAMS none{};
-    return Invoke(object, name, DISPATCH_METHOD, none, nullptr, source);
+    return Call(object, name, DISPATCH_METHOD, {}, nullptr, source);
 }
 
 HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT value, const std::wstring& source) {
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &named, 1, 1};
-    return Invoke(object, name, DISPATCH_PROPERTYPUT, params, nullptr, source);
+    return Call(object, name, DISPATCH_PROPERTYPUT, std::span<VARIANT>(&value, 1), nullptr, source);
+}
+
+HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARIANT* result, const std::wstring& source) {
+    return Call(object, name, DISPATCH_PROPERTYGET, {}, result, source);
 }
 
 HRESULT GetLong(IDispatch* object, const wchar_t* name, LONG* result, const std::wstring& source) {
     *result = 0;
     UniqueVariant value;
-    DISPPARAMS none{};
-    HRESULT hr = Invoke(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, none, value.get(), source);
+    HRESULT hr = GetProperty(object, name, value.get(), source);
     if (FAILED(hr)) return hr;
     UniqueVariant number;
     hr = VariantChangeType(number.get(), value.get(), 0, VT_I4);
@@ -109,12 +117,10 @@ HRESULT GetLong(IDispatch* object, const wchar_t* name, LONG* result, const std:
 }
 
 HRESULT GetDefaultItem(IDispatch* object, LONG index, VARIANT* result, const std::wstring& source) {
-    VariantInit(result);
     VARIANT arg;
     V_VT(&arg) = VT_I4;
     V_I4(&arg) = index;
-    DISPPARAMS params{&arg, nullptr, 1, 0};
-    return Invoke(object, nullptr, DISPATCH_PROPERTYGET | DISPATCH_METHOD, params, result, source);
+    return Call(object, nullptr, DISPATCH_PROPERTYGET, std::span<VARIANT>(&arg, 1), result, source);
 }
 
 }  // namespace kelmor::late
