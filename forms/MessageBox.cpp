@@ -26,9 +26,10 @@ void ShowHelp(HWND owner, const std::wstring& file, DWORD context) {
         constexpr UINT kDisplayTopic = 0x0000, kHelpContext = 0x000F;
         // Stays loaded: the viewer's window lives on after the box is closed.
         static HMODULE viewer = LoadLibraryExW(L"hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        auto htmlHelp = viewer ? reinterpret_cast<HtmlHelpFn>(
-                                     reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpW")))
-                               : nullptr;
+        auto htmlHelp =
+            viewer
+                ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpW")))
+                : nullptr;
         if (htmlHelp) htmlHelp(owner, file.c_str(), context ? kHelpContext : kDisplayTopic, context);
         return;
     }
@@ -55,8 +56,8 @@ private:
 
 }  // namespace
 
-HRESULT MsgBox(const std::wstring& prompt, LONG style, const std::wstring& title, const std::wstring& helpFile,
-               LONG helpContext, int* button) {
+HRESULT MsgBox(const std::wstring& prompt, LONG style, const std::wstring& title,
+               const std::wstring& helpFile, LONG helpContext, int* button) {
     if (!button) return E_POINTER;
     *button = 0;
     MSGBOXPARAMSW params{};

@@ -17,7 +17,7 @@ inline constexpr LONG kMsgBoxHelpButton = 0x4000;
 // When `helpFile` is not empty, Help (the button or F1) opens it at `helpContext` (its
 // contents when the context is 0) and leaves the box open. Fails with the system's error when
 // the box cannot be shown (an invalid style, for example); `button` is then 0.
-HRESULT MsgBox(const std::wstring& prompt, LONG style, const std::wstring& title, const std::wstring& helpFile,
-               LONG helpContext, int* button);
+HRESULT MsgBox(const std::wstring& prompt, LONG style, const std::wstring& title,
+               const std::wstring& helpFile, LONG helpContext, int* button);
 
 }  // namespace kelmor

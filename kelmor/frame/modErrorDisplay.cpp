@@ -22,9 +22,15 @@ const std::wstring& Source() {
     return source;
 }
 
-std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring FromBstr(BSTR text) {
+    return std::wstring(text ? text : L"", SysStringLen(text));
+}
+std::u16string U16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 // A text result of a support-library function; a negative status is raised here.
 HRESULT SupportText(LONG status, BSTR text, std::wstring& out) {
@@ -60,7 +66,8 @@ std::u16string CallerText(BSTR* descriptionText) {
 }
 
 // A property of the caller's error object read through its table; its failure passes on.
-HRESULT ReadText(_ErrObject* error, HRESULT (STDMETHODCALLTYPE _ErrObject::*get)(BSTR*), std::u16string& out) {
+HRESULT ReadText(_ErrObject* error, HRESULT (STDMETHODCALLTYPE _ErrObject::*get)(BSTR*),
+                 std::u16string& out) {
     UniqueBstr text;
     const HRESULT hr = (error->*get)(text.put());
     if (FAILED(hr)) return PassOnError(hr, Source());
@@ -74,16 +81,20 @@ HRESULT PrepareErrorObject(_ErrObject* error, LONG style, BSTR title, BSTR* desc
     if (!error) return RaiseError(91, Source());
     core::ErrorReportFields fields;
     SetErrorInfo(0, nullptr);
-    HRESULT hr = error->get_Number(&fields.number);
+    LONG number = 0, helpContext = 0;
+    HRESULT hr = error->get_Number(&number);
     if (FAILED(hr)) return PassOnError(hr, Source());
+    fields.number = number;
     if (FAILED(hr = ReadText(error, &_ErrObject::get_Description, fields.description))) return hr;
     if (FAILED(hr = ReadText(error, &_ErrObject::get_Source, fields.source))) return hr;
     if (FAILED(hr = ReadText(error, &_ErrObject::get_HelpFile, fields.helpFile))) return hr;
-    if (FAILED(hr = error->get_HelpContext(&fields.helpContext))) return PassOnError(hr, Source());
+    if (FAILED(hr = error->get_HelpContext(&helpContext))) return PassOnError(hr, Source());
+    fields.helpContext = helpContext;
 
     if (FAILED(hr = TitleOr(title, out.title))) return hr;
     if (fields.number != 0 && FAILED(hr = NumberText(fields.number, fields.numberText))) return hr;
-    if (fields.helpContext != 0 && FAILED(hr = NumberText(fields.helpContext, fields.helpContextText))) return hr;
+    if (fields.helpContext != 0 && FAILED(hr = NumberText(fields.helpContext, fields.helpContextText)))
+        return hr;
 
     out.message = Wide(core::ErrorObjectMessage(CallerText(descriptionText), fields));
     out.style = core::ErrorObjectStyle(style, fields.helpFile);
@@ -106,7 +117,8 @@ HRESULT PrepareErrorCode(const core::ErrorCodeKind& kind, DescribeFn describe, L
         hr = SupportText(status, text, systemText);
     }
     if (FAILED(hr)) return hr;
-    out.message = Wide(core::ErrorCodeMessage(CallerText(descriptionText), kind, numberText, U16(systemText)));
+    out.message =
+        Wide(core::ErrorCodeMessage(CallerText(descriptionText), kind, numberText, U16(systemText)));
     out.style = style;
     out.helpFile.clear();
     out.helpContext = 0;
@@ -122,7 +134,8 @@ HRESULT Show(_nvkMain* main, const Display& display, VARIANT_BOOL* silent, VbMsg
     if (FAILED(hr)) return hr;
     if (!logger) return RaiseError(91, Source());
     UniqueBstr message(SysAllocStringLen(display.message.data(), static_cast<UINT>(display.message.size())));
-    UniqueBstr category(SysAllocStringLen(display.logSource.data(), static_cast<UINT>(display.logSource.size())));
+    UniqueBstr category(
+        SysAllocStringLen(display.logSource.data(), static_cast<UINT>(display.logSource.size())));
     if (!message || !category) return RaiseError(7, Source());
     SetErrorInfo(0, nullptr);
     hr = logger->ReportEvent(message.get(), kReportEventType, category.get(), display.eventId);
@@ -133,14 +146,51 @@ HRESULT Show(_nvkMain* main, const Display& display, VARIANT_BOOL* silent, VbMsg
         return S_OK;
     }
     int pressed = 0;
-    hr = MsgBox(display.message, display.style, display.title, display.helpFile, display.helpContext, &pressed);
+    hr = MsgBox(display.message, display.style, display.title, display.helpFile, display.helpContext,
+                &pressed);
     if (FAILED(hr)) return PassOnError(hr, Source());
     *result = static_cast<VbMsgBoxResult>(pressed);
     return S_OK;
 }
 
-HRESULT ErrorDisplay(_nvkMain* main, _ErrObject** error, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                     VARIANT_BOOL* silent, VbMsgBoxResult* result) {
+CompletedArguments::CompletedArguments(DISPID id, DISPPARAMS* params) : params_(params) {
+    // The member ids of ErrorDisplay, ErrorDisplayAPI and ErrorDisplayWinMM, and the position of
+    // their DescriptionText.
+    constexpr DISPID kFirst = 0x6003000C, kLast = 0x6003000E;
+    constexpr DISPID kDescriptionText = 3;
+    if (id < kFirst || id > kLast || !params) return;
+    const UINT named = params->cNamedArgs;
+    if (params->cArgs < named || (named > 0 && !params->rgdispidNamedArgs)) return;
+    if (params->cArgs - named > static_cast<UINT>(kDescriptionText)) return;
+    for (UINT i = 0; i < named; ++i) {
+        if (params->rgdispidNamedArgs[i] == kDescriptionText) return;
+    }
+    // Named arguments come first in the list, the positional ones after them, last first.
+    VARIANT text;
+    VariantInit(&text);
+    V_VT(&text) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&text) = &emptyText_;
+    args_.push_back(text);
+    args_.insert(args_.end(), params->rgvarg, params->rgvarg + params->cArgs);
+    names_.push_back(kDescriptionText);
+    names_.insert(names_.end(), params->rgdispidNamedArgs, params->rgdispidNamedArgs + named);
+    completed_.rgvarg = args_.data();
+    completed_.rgdispidNamedArgs = names_.data();
+    completed_.cArgs = static_cast<UINT>(args_.size());
+    completed_.cNamedArgs = static_cast<UINT>(names_.size());
+    params_ = &completed_;
+}
+
+HRESULT CompletedArguments::Finish(HRESULT hr, UINT* argErr) const {
+    // The supplied text stands first in the list.
+    if (params_ == &completed_ && argErr && *argErr > 0 &&
+        (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND))
+        --*argErr;
+    return hr;
+}
+
+HRESULT ErrorDisplay(_nvkMain* main, _ErrObject** error, VbMsgBoxStyle style, BSTR title,
+                     BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result) {
     if (!result) return E_POINTER;
     *result = static_cast<VbMsgBoxResult>(0);
     Display display;
@@ -148,23 +198,23 @@ HRESULT ErrorDisplay(_nvkMain* main, _ErrObject** error, VbMsgBoxStyle style, BS
     return FAILED(hr) ? hr : Show(main, display, silent, result);
 }
 
-HRESULT ErrorDisplayAPI(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                        VARIANT_BOOL* silent, VbMsgBoxResult* result) {
+HRESULT ErrorDisplayAPI(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title,
+                        BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result) {
     if (!result) return E_POINTER;
     *result = static_cast<VbMsgBoxResult>(0);
     Display display;
-    const HRESULT hr = PrepareErrorCode(core::kWin32ApiError, nkGetAPIErrorDescription, errorNumber, style, title,
-                                        descriptionText, display);
+    const HRESULT hr = PrepareErrorCode(core::kWin32ApiError, nkGetAPIErrorDescription, errorNumber, style,
+                                        title, descriptionText, display);
     return FAILED(hr) ? hr : Show(main, display, silent, result);
 }
 
-HRESULT ErrorDisplayWinMM(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                          VARIANT_BOOL* silent, VbMsgBoxResult* result) {
+HRESULT ErrorDisplayWinMM(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title,
+                          BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result) {
     if (!result) return E_POINTER;
     *result = static_cast<VbMsgBoxResult>(0);
     Display display;
-    const HRESULT hr = PrepareErrorCode(core::kWinMMError, nkGetWinMMErrorDescription, errorNumber, style, title,
-                                        descriptionText, display);
+    const HRESULT hr = PrepareErrorCode(core::kWinMMError, nkGetWinMMErrorDescription, errorNumber, style,
+                                        title, descriptionText, display);
     return FAILED(hr) ? hr : Show(main, display, silent, result);
 }
 

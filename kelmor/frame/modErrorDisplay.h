@@ -7,6 +7,7 @@
 #include <oaidl.h>
 
 #include <string>
+#include <vector>
 
 #include "Kelmor0200.h"
 #include "core/ErrorDisplayText.h"
@@ -41,12 +42,36 @@ HRESULT PrepareErrorCode(const core::ErrorCodeKind& kind, DescribeFn describe, L
 // and nothing is shown.
 HRESULT Show(_nvkMain* main, const Display& display, VARIANT_BOOL* silent, VbMsgBoxResult* result);
 
+// Late-bound calls. When a caller leaves out DescriptionText, the type library's dispatch has
+// to supply its default, an empty text passed by reference; Wine's passes the default text
+// itself where the member expects the address of a text, and reading it goes wrong. So the
+// members' own Invoke supplies the left-out text as a named argument, an empty text by
+// reference, and hands the completed arguments on. Other calls keep their arguments.
+class CompletedArguments {
+public:
+    // The arguments of a call of member `id` as the type library's dispatch should get them.
+    CompletedArguments(DISPID id, DISPPARAMS* params);
+    CompletedArguments(const CompletedArguments&) = delete;
+    CompletedArguments& operator=(const CompletedArguments&) = delete;
+    DISPPARAMS* get() { return params_; }
+    // The result of the call, with the position of a refused argument (`argErr`) counted in
+    // the caller's arguments again.
+    HRESULT Finish(HRESULT hr, UINT* argErr) const;
+
+private:
+    DISPPARAMS* params_;
+    DISPPARAMS completed_{};
+    std::vector<VARIANT> args_;
+    std::vector<DISPID> names_;
+    BSTR emptyText_ = nullptr;
+};
+
 // The three members.
-HRESULT ErrorDisplay(_nvkMain* main, _ErrObject** error, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                     VARIANT_BOOL* silent, VbMsgBoxResult* result);
-HRESULT ErrorDisplayAPI(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                        VARIANT_BOOL* silent, VbMsgBoxResult* result);
-HRESULT ErrorDisplayWinMM(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title, BSTR* descriptionText,
-                          VARIANT_BOOL* silent, VbMsgBoxResult* result);
+HRESULT ErrorDisplay(_nvkMain* main, _ErrObject** error, VbMsgBoxStyle style, BSTR title,
+                     BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result);
+HRESULT ErrorDisplayAPI(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title,
+                        BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result);
+HRESULT ErrorDisplayWinMM(_nvkMain* main, LONG errorNumber, VbMsgBoxStyle style, BSTR title,
+                          BSTR* descriptionText, VARIANT_BOOL* silent, VbMsgBoxResult* result);
 
 }  // namespace kelmor::modErrorDisplay

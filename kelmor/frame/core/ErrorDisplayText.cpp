@@ -9,7 +9,8 @@ constexpr std::u16string_view kLineBreak = u"\r\n";
 
 std::u16string ErrorObjectMessage(std::u16string_view callerText, const ErrorReportFields& fields) {
     const std::u16string details = ErrorDetailsText(fields);
-    if (details.empty()) return callerText.empty() ? std::u16string(kUnknownRuntimeError) : std::u16string(callerText);
+    if (details.empty())
+        return callerText.empty() ? std::u16string(kUnknownRuntimeError) : std::u16string(callerText);
     if (callerText.empty()) return details;
     std::u16string message(callerText);
     message.append(kLineBreak).append(kLineBreak).append(details);
