@@ -2,12 +2,17 @@
 
 #include <oleauto.h>
 
+#include <array>
+#include <span>
 #include <utility>
 
 #include "CAppStub.h"
+#include "CTextBoxInsertHook.h"
+#include "Collection.h"
 #include "CEventLoggerStub.h"
 #include "CommandLineParser.h"
 #include "Global.h"
+#include "LateBound.h"
 #include "NevkitSupport0100.h"
 #include "Owners.h"
 #include "modErrorDisplay.h"
@@ -94,8 +99,11 @@ HRESULT nvkMain::ArrayOf(SAFEARRAY** Args, VARTYPE type, SAFEARRAY** Result) {
 
 HRESULT nvkMain::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* argErr) {
-    if (id != kDispIdArrayBSTR && id != kDispIdArrayLong)
-        return DispatchObject::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+    if (id != kDispIdArrayBSTR && id != kDispIdArrayLong) {
+        // The error display's by-reference text is supplied here when left out (modErrorDisplay).
+        modErrorDisplay::CompletedArguments args(id, params);
+        return args.Finish(DispatchObject::Invoke(id, riid, lcid, flags, args.get(), result, excep, argErr), argErr);
+    }
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     return InvokeParameterArray(id, flags, params, result, excep);
 }
@@ -254,8 +262,99 @@ HRESULT nvkMain::ErrorDisplayWinMM(LONG ErrorNumber, VbMsgBoxStyle Style, BSTR T
 // Members not built yet.
 HRESULT nvkMain::ReadStandardListFile(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, _Collection **) { return E_NOTIMPL; }
 HRESULT nvkMain::LoadPictureEx(BSTR, _PictureInfo *, Picture **) { return E_NOTIMPL; }
-HRESULT nvkMain::AddTextBoxInsertHook(IDispatch *, VARIANT_BOOL *) { return E_NOTIMPL; }
-HRESULT nvkMain::RemoveTextBoxInsertHook(IDispatch *, VARIANT_BOOL *) { return E_NOTIMPL; }
-HRESULT nvkMain::ClearTextBoxInsertHooks() { return E_NOTIMPL; }
+// The text box of a hook argument: no object is error 5, an object that is not a text box
+// error 13. `identity` receives the control's IUnknown, for comparing objects.
+HRESULT nvkMain::TextBoxArgument(IDispatch* control, ComPtr<IUnknown>* identity) {
+    if (!control) return Raise(5);
+    ComPtr<IUnknown> textBox;
+    if (FAILED(control->QueryInterface(__uuidof(::TextBox), reinterpret_cast<void**>(textBox.GetAddressOf())))) {
+        return Raise(13);
+    }
+    return control->QueryInterface(IID_PPV_ARGS(identity->ReleaseAndGetAddressOf()));
+}
+
+// Position (1-based) of the hook watching the control `identity` in the hook collection; 0 when
+// none does. Hooks are asked for their TextBoxObject by name.
+HRESULT nvkMain::FindTextBoxHook(IUnknown* identity, LONG* position) {
+    *position = 0;
+    if (!textBoxHooks_) return S_OK;
+    LONG count = 0;
+    HRESULT hr = textBoxHooks_->Count(&count);
+    if (FAILED(hr)) return hr;
+    const std::wstring source = L"Kelmor0200.nvkMain";
+    for (LONG i = 1; i <= count; ++i) {
+        UniqueVariant hook;
+        hr = late::GetDefaultItem(textBoxHooks_.Get(), i, hook.put(), source);
+        if (FAILED(hr)) return hr;
+        if (V_VT(hook.get()) != VT_DISPATCH) continue;
+        UniqueVariant watched;
+        hr = late::GetProperty(V_DISPATCH(hook.get()), L"TextBoxObject", watched.put(), source);
+        if (FAILED(hr)) return hr;
+        ComPtr<IUnknown> other;
+        if ((V_VT(watched.get()) == VT_DISPATCH || V_VT(watched.get()) == VT_UNKNOWN) && V_UNKNOWN(watched.get()) &&
+            SUCCEEDED(V_UNKNOWN(watched.get())->QueryInterface(IID_PPV_ARGS(&other))) && other.Get() == identity) {
+            *position = i;
+            return S_OK;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT nvkMain::AddTextBoxInsertHook(IDispatch *TextBoxControl, VARIANT_BOOL *Result) {
+    if (Result) *Result = VARIANT_FALSE;
+    return Guard([&]() -> HRESULT {
+        ComPtr<IUnknown> identity;
+        HRESULT hr = TextBoxArgument(TextBoxControl, &identity);
+        if (FAILED(hr)) return hr;
+        if (!textBoxHooks_) {
+            Adopt(textBoxHooks_, static_cast<_Collection*>(Collection::NewEmpty()));
+            if (!textBoxHooks_) return Raise(7);
+        }
+        LONG position = 0;
+        hr = FindTextBoxHook(identity.Get(), &position);
+        if (FAILED(hr)) return hr;
+        if (position != 0) return S_OK;  // already guarded: False
+        ComPtr<IDispatch> hook;
+        Adopt(hook, static_cast<IDispatch*>(CTextBoxInsertHook::New()));
+        if (!hook) return Raise(7);
+        std::array<VARIANT, 1> control{late::ObjectArg(TextBoxControl)};
+        hr = late::Call(hook.Get(), L"CurrentHook", DISPATCH_PROPERTYPUTREF, control, nullptr, L"Kelmor0200.nvkMain");
+        if (FAILED(hr)) {
+            if (textBoxHooks_ && static_cast<Collection*>(textBoxHooks_.Get())->Size() == 0) textBoxHooks_.Reset();
+            return hr;
+        }
+        hr = static_cast<Collection*>(textBoxHooks_.Get())->AppendObject(hook.Get());
+        if (FAILED(hr)) return hr;
+        if (Result) *Result = VARIANT_TRUE;
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::RemoveTextBoxInsertHook(IDispatch *TextBoxControl, VARIANT_BOOL *Result) {
+    if (Result) *Result = VARIANT_FALSE;
+    return Guard([&]() -> HRESULT {
+        ComPtr<IUnknown> identity;
+        HRESULT hr = TextBoxArgument(TextBoxControl, &identity);
+        if (FAILED(hr)) return hr;
+        LONG position = 0;
+        hr = FindTextBoxHook(identity.Get(), &position);
+        if (FAILED(hr) || position == 0) return hr;
+        // The collection is kept only while it holds hooks; the removed hook unhooks its control.
+        ComPtr<_Collection> hooks = textBoxHooks_;
+        VARIANT index = late::LongArg(position);
+        hr = hooks->Remove(&index);
+        if (FAILED(hr)) return hr;
+        LONG count = 0;
+        if (SUCCEEDED(hooks->Count(&count)) && count == 0 && textBoxHooks_ == hooks) textBoxHooks_.Reset();
+        if (Result) *Result = VARIANT_TRUE;
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::ClearTextBoxInsertHooks() {
+    // Every hook is released with the collection and unhooks its text box.
+    ComPtr<_Collection> hooks = std::move(textBoxHooks_);
+    return S_OK;
+}
 
 }  // namespace kelmor

@@ -46,13 +46,20 @@ public:
     HRESULT STDMETHODCALLTYPE RemoveTextBoxInsertHook(IDispatch *TextBoxControl, VARIANT_BOOL *Result) override;
     HRESULT STDMETHODCALLTYPE ClearTextBoxInsertHooks() override;
 
+    // Whether this object keeps a collection of text-box hooks (none until the first
+    // AddTextBoxInsertHook and again once the last hook is removed).
+    bool HasTextBoxInsertHooks() const { return textBoxHooks_ != nullptr; }
+
 private:
     // The parameter array of ArrayBSTR / ArrayLong converted element by element to `type`.
     HRESULT ArrayOf(SAFEARRAY** Args, VARTYPE type, SAFEARRAY** Result);
+    HRESULT TextBoxArgument(IDispatch* control, Microsoft::WRL::ComPtr<IUnknown>* identity);
+    HRESULT FindTextBoxHook(IUnknown* identity, LONG* position);
     HRESULT InvokeParameterArray(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep);
 
     std::wstring lastLoggerError_;  // the report text of the last failure of a logger member
     Microsoft::WRL::ComPtr<_CommandLineParser> commandLine_;  // made on the first CommandLine call
+    Microsoft::WRL::ComPtr<_Collection> textBoxHooks_;  // CTextBoxInsertHook objects, without keys
 };
 
 }  // namespace kelmor

@@ -20,6 +20,8 @@ set(KELMOR_frame_SOURCES
   nvkBenchMark.cpp
   nvkBenchMarkHP.cpp
   nvkTextBoxDefButtonWatcher.cpp
+  TextBoxEventSink.cpp
+  CTextBoxInsertHook.cpp
   CommandLineParser.cpp
   CAppStub.cpp
   CEventLoggerStub.cpp

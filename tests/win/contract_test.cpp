@@ -558,6 +558,11 @@ Interface AppInterface() {
     return app;
 }
 
+// The standard member ids the forms runtime's controls use (<olectl.h>).
+constexpr MEMBERID kDispIdHwnd = -515;
+constexpr MEMBERID kDispIdEnabled = -514;
+constexpr MEMBERID kDispIdKeyDown = -602;
+
 // Interfaces the library declares for its own use but does not own.
 const std::vector<Interface>& ForeignInterfaces() {
     static const char* kInit =
@@ -610,6 +615,31 @@ const std::vector<Interface>& ForeignInterfaces() {
             {"_NewEnum", M, ">IUnknown", DISPID_NEWENUM},
         }},
         AppInterface(),
+        // The forms runtime's controls and forms, as far as the library calls them.
+        {"TextBox", "33AD4EE1-6699-11CF-B70C-00AA0060D393", 0, 0, {
+            {"Text", G, ">BSTR", 0},
+            {"Text", L, "BSTR", 0},
+            {"Locked", G, ">bool", 1},
+            {"Locked", L, "bool", 1},
+            {"hWnd", G, ">long", kDispIdHwnd},
+        }},
+        {"CommandButton", "33AD4EF1-6699-11CF-B70C-00AA0060D393", 0, 0, {
+            {"Caption", G, ">BSTR", 0},
+            {"Caption", L, "BSTR", 0},
+            {"Default", G, ">bool", 1},
+            {"Default", L, "bool", 1},
+            {"hWnd", G, ">long", kDispIdHwnd},
+        }},
+        {"_Form", "68602DCC-9560-4B3F-9E82-FF177722DDDE", 0, 0, {
+            {"hWnd", G, ">long", kDispIdHwnd},
+            {"Name", G, ">BSTR", 1},
+            {"Name", L, "BSTR", 1},
+            {"Enabled", G, ">bool", kDispIdEnabled},
+            {"Enabled", L, "bool", kDispIdEnabled},
+            {"SetFocus", M, "", 2},
+            {"Show", M, "Modal:VARIANT?", 3},
+            {"Hide", M, "", 4},
+        }},
     };
     return table;
 }
@@ -843,6 +873,7 @@ TEST_F(TypeLibraryContract, InventoryOfTypes) {
     for (const Interface& i : DefaultInterfaces()) expected.push_back("dispatch " + std::string(i.name));
     for (const Interface& i : ForeignInterfaces()) expected.push_back("dispatch " + std::string(i.name));
     expected.push_back("dispatch __nvkTabControl");
+    expected.push_back("dispatch TextBoxEvents");
     for (const EnumTable& e : Enumerations()) expected.push_back("enum " + std::string(e.name));
     for (const char* alias : {"NvkApiBool", "NvkApiString", "nvkRegistry___v0", "nvkRegistry___v1"})
         expected.push_back("alias " + std::string(alias));
@@ -976,6 +1007,29 @@ TEST_F(TypeLibraryContract, TabControlEventInterface) {
     EXPECT_EQ(func->invkind, INVOKE_FUNC);
     EXPECT_EQ(func->funckind, FUNC_DISPATCH);
     EXPECT_EQ(SignatureText(events.Get(), *func), "CurrTab:long");
+}
+
+// The text box's events: a pure dispatch interface whose KeyDown passes both values by reference.
+TEST_F(TypeLibraryContract, TextBoxEventInterface) {
+    ComPtr<ITypeInfo> events = TypeOf("021B9893-90C9-4B8E-AED0-C073C67A5D19", "TextBoxEvents");
+    ASSERT_TRUE(events);
+    TypeAttr attr(events.Get());
+    ASSERT_TRUE(attr);
+    EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+    EXPECT_FALSE(attr->wTypeFlags & TYPEFLAG_FDUAL) << "the event interface is a pure dispatch interface";
+    const struct { const char* name; MEMBERID id; const char* signature; } expected[] = {
+        {"KeyDown", kDispIdKeyDown, "&KeyCode:short*,&Shift:short*"},
+        {"GotFocus", 1, ""},
+        {"LostFocus", 2, ""},
+    };
+    ASSERT_EQ(attr->cFuncs, 3);
+    for (UINT i = 0; i < 3; ++i) {
+        FuncDesc func(events.Get(), i);
+        ASSERT_TRUE(func);
+        EXPECT_EQ(NameOf(events.Get(), func->memid), expected[i].name);
+        EXPECT_EQ(func->memid, expected[i].id) << expected[i].name;
+        EXPECT_EQ(SignatureText(events.Get(), *func), expected[i].signature) << expected[i].name;
+    }
 }
 
 TEST_F(TypeLibraryContract, MemberHelpStrings) {

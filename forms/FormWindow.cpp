@@ -1,0 +1,247 @@
+#include "FormWindow.h"
+
+#include <oleauto.h>
+
+#include "CommandButtonControl.h"
+#include "Owners.h"
+#include "TextBoxControl.h"
+
+namespace kelmor {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"KelmorForm";
+constexpr int kTwipsPerInch = 1440;
+
+// The module holding this code (the library or a program linking the forms layer).
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
+int ScreenDpi(int index) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, index) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+bool RegisterFormClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(ThisModule(), kFormClass, &wc)) return true;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;  // replaced per window once the object is attached
+    wc.hInstance = ThisModule();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+// The windows of this thread that a modal form disables while it is shown.
+BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM list) {
+    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+int FormWindow::TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), kTwipsPerInch); }
+int FormWindow::TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), kTwipsPerInch); }
+
+FormWindow* FormWindow::New(const std::wstring& name, const std::wstring& caption, int widthTwips, int heightTwips) {
+    if (!RegisterFormClass()) return nullptr;
+    FormWindow* form = DispatchObject::New<FormWindow>();
+    if (!form) return nullptr;
+    form->name_ = name;
+    RECT frame{0, 0, TwipsToPixelsX(widthTwips), TwipsToPixelsY(heightTwips)};
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    form->hwnd_ = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  frame.right, frame.bottom, nullptr, nullptr, ThisModule(), nullptr);
+    if (!form->hwnd_) {
+        form->Release();
+        return nullptr;
+    }
+    SetWindowLongPtrW(form->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowLongPtrW(form->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(8, ScreenDpi(LOGPIXELSY), 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = RUSSIAN_CHARSET;  // 204
+    lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
+    form->font_ = CreateFontIndirectW(&lf);
+    return form;
+}
+
+FormWindow::~FormWindow() {
+    controls_.clear();
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (font_) DeleteObject(font_);
+}
+
+HWND FormWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int left,
+                            int top, int width, int height) {
+    HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
+                                   TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
+                                   TwipsToPixelsY(height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_)),
+                                   ThisModule(), nullptr);
+    if (!control) return nullptr;
+    ++nextId_;
+    if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+}
+
+TextBoxControl* FormWindow::AddTextBox(int left, int top, int width, int height) {
+    HWND edit = AddControl(L"EDIT", L"", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, left, top, width, height);
+    if (!edit) return nullptr;
+    TextBoxControl* control = TextBoxControl::Attach(edit);
+    if (!control) {
+        DestroyWindow(edit);
+        return nullptr;
+    }
+    controls_.emplace_back(static_cast<IDispatch*>(control));
+    return control;
+}
+
+CommandButtonControl* FormWindow::AddCommandButton(const std::wstring& caption, int left, int top, int width,
+                                                   int height) {
+    HWND button = AddControl(L"BUTTON", caption.c_str(), BS_PUSHBUTTON, 0, left, top, width, height);
+    if (!button) return nullptr;
+    CommandButtonControl* control = CommandButtonControl::Attach(button);
+    if (!control) {
+        DestroyWindow(button);
+        return nullptr;
+    }
+    controls_.emplace_back(static_cast<IDispatch*>(control));
+    return control;
+}
+
+LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+    case DM_GETDEFID:
+        return form->defaultId_ ? MAKELRESULT(form->defaultId_, DC_HASDEFID) : 0;
+    case DM_SETDEFID:
+        form->defaultId_ = static_cast<UINT>(wParam);
+        return TRUE;
+    case WM_ACTIVATE:
+        // Focus goes back to the control that had it when the form was left.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd, focus)) form->lastFocus_ = focus;
+        } else if (form->lastFocus_ && IsWindow(form->lastFocus_)) {
+            ::SetFocus(form->lastFocus_);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // Closing hides the form (and ends a modal show); the object owns the window.
+        ShowWindow(hwnd, SW_HIDE);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HRESULT FormWindow::get_hWnd(LONG* Value) {
+    if (!Value) return E_POINTER;
+    *Value = static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd_));
+    return S_OK;
+}
+
+HRESULT FormWindow::get_Name(BSTR* Value) {
+    if (!Value) return E_POINTER;
+    *Value = SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
+    return *Value ? S_OK : Raise(7);
+}
+
+HRESULT FormWindow::put_Name(BSTR Value) {
+    return Guard([&] {
+        name_.assign(Value ? Value : L"", SysStringLen(Value));
+        return S_OK;
+    });
+}
+
+HRESULT FormWindow::get_Enabled(VARIANT_BOOL* Value) {
+    if (!Value) return E_POINTER;
+    *Value = IsWindowEnabled(hwnd_) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT FormWindow::put_Enabled(VARIANT_BOOL Value) {
+    EnableWindow(hwnd_, Value != VARIANT_FALSE);
+    return S_OK;
+}
+
+HRESULT FormWindow::SetFocus() {
+    // A form that cannot take the focus raises "invalid procedure call", as the runtime does.
+    if (!IsWindowVisible(hwnd_) || !IsWindowEnabled(hwnd_)) return Raise(5);
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(hwnd_, focus)) {
+        HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        ::SetFocus(target ? target : hwnd_);
+    }
+    return S_OK;
+}
+
+HRESULT FormWindow::Show(VARIANT Modal) {
+    return Guard([&]() -> HRESULT {
+        LONG modal = 0;
+        if (V_VT(&Modal) != VT_ERROR && V_VT(&Modal) != VT_EMPTY) {
+            VARIANT number;
+            VariantInit(&number);
+            if (FAILED(VariantChangeType(&number, &Modal, 0, VT_I4))) return Raise(13);
+            modal = V_I4(&number);
+        }
+        if (modal == 0) {
+            ShowWindow(hwnd_, SW_SHOW);
+            return S_OK;
+        }
+        if (modal_) return Raise(400, L"Form already displayed; can't show modally");
+        std::vector<HWND> disabled;
+        EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
+        for (HWND window : disabled) {
+            if (window != hwnd_) EnableWindow(window, FALSE);
+        }
+        AddRef();  // the form stays while its modal loop runs
+        modal_ = true;
+        ShowWindow(hwnd_, SW_SHOW);
+        SetFocus();
+        MSG msg;
+        while (IsWindowVisible(hwnd_)) {
+            BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+                break;
+            }
+            if (got < 0) break;
+            if (!IsDialogMessageW(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        modal_ = false;
+        for (HWND window : disabled) {
+            if (window != hwnd_ && IsWindow(window)) EnableWindow(window, TRUE);
+        }
+        Release();
+        return S_OK;
+    });
+}
+
+HRESULT FormWindow::Hide() {
+    ShowWindow(hwnd_, SW_HIDE);
+    return S_OK;
+}
+
+}  // namespace kelmor
