@@ -48,25 +48,13 @@ void PressKey(WORD key) {
 }
 
 // A KeyDown handler that takes every Delete key, and counts the focus events.
-class Sink final : public IDispatch {
+class Sink final : public kelmor::test::StackDispatch {
 public:
+    Sink() : StackDispatch(DIID_TextBoxEvents) {}
     bool swallowDelete = true;
     int gotFocus = 0;
     int lostFocus = 0;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID_TextBoxEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         if (id == DISPID_KEYDOWN && params->cArgs == 2 && swallowDelete && *V_I2REF(&params->rgvarg[1]) == VK_DELETE)

@@ -76,4 +76,33 @@ inline std::wstring KeyText(const std::wstring& path, const std::wstring& name, 
     return text;
 }
 
+// Base of fake client objects and event sinks that live on a test's stack: answers IUnknown,
+// IDispatch and one further interface id (an event interface), counts no references and
+// names no members; the derived fake implements Invoke.
+class StackDispatch : public IDispatch {
+public:
+    explicit StackDispatch(const IID& also = IID_IDispatch) : also_(also) {}
+    virtual ~StackDispatch() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, also_)) {
+            *ppv = static_cast<IDispatch*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+
+private:
+    IID also_;
+};
+
 }  // namespace kelmor::test

@@ -87,25 +87,13 @@ void Press(std::initializer_list<WORD> modifiers, WORD key) {
 
 // Records the KeyDown values a control's handlers leave behind: connected after the hook, it
 // sees what the control will act on.
-class KeyRecorder final : public IDispatch {
+class KeyRecorder final : public kelmor::test::StackDispatch {
 public:
+    KeyRecorder() : StackDispatch(DIID_TextBoxEvents) {}
     std::vector<std::pair<SHORT, SHORT>> keys;
     int gotFocus = 0;
     int lostFocus = 0;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID_TextBoxEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         if (id == DISPID_KEYDOWN && params->cArgs == 2)
