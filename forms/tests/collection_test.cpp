@@ -10,11 +10,15 @@
 
 #include "Collection.h"
 #include "TestSupport.h"
+#include "Variants.h"
 
 namespace {
 
 using kelmor::Collection;
 using kelmor::test::Hr;
+using kelmor::test::LongValue;
+using kelmor::test::MissingValue;
+using kelmor::test::TextValue;
 
 class CollectionTest : public ::testing::Test {
 protected:
@@ -27,28 +31,10 @@ protected:
         if (c_) c_->Release();
         CoUninitialize();
     }
-    static VARIANT Text(const wchar_t* s) {
-        VARIANT v;
-        V_VT(&v) = VT_BSTR;
-        V_BSTR(&v) = SysAllocString(s);
-        return v;
-    }
-    static VARIANT Number(LONG n) {
-        VARIANT v;
-        V_VT(&v) = VT_I4;
-        V_I4(&v) = n;
-        return v;
-    }
-    static VARIANT Missing() {
-        VARIANT v;
-        V_VT(&v) = VT_ERROR;
-        V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
-        return v;
-    }
-    HRESULT Add(const wchar_t* item, const wchar_t* key = nullptr, VARIANT before = Missing(),
-                VARIANT after = Missing()) {
-        VARIANT i = Text(item);
-        VARIANT k = key ? Text(key) : Missing();
+    HRESULT Add(const wchar_t* item, const wchar_t* key = nullptr, VARIANT before = MissingValue(),
+                VARIANT after = MissingValue()) {
+        VARIANT i = TextValue(item);
+        VARIANT k = key ? TextValue(key) : MissingValue();
         HRESULT hr = c_->Add(&i, &k, &before, &after);
         VariantClear(&i);
         VariantClear(&k);
@@ -61,7 +47,7 @@ protected:
         LONG n = 0;
         c_->Count(&n);
         for (LONG i = 1; i <= n; ++i) {
-            VARIANT index = Number(i), item;
+            VARIANT index = LongValue(i), item;
             EXPECT_EQ(Hr(S_OK), Hr(c_->Item(&index, &item)));
             out.push_back(V_VT(&item) == VT_BSTR ? V_BSTR(&item) : L"?");
             VariantClear(&item);
@@ -78,24 +64,24 @@ TEST_F(CollectionTest, KeepsItemsInOrderOneBased) {
     EXPECT_EQ(Hr(S_OK), Hr(Add(L"b", L"kb")));
     EXPECT_EQ(Hr(S_OK), Hr(Add(L"c")));
     EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c"}), Contents());
-    VARIANT zero = Number(0), out;
+    VARIANT zero = LongValue(0), out;
     EXPECT_EQ(9, ErrorNumber(c_->Item(&zero, &out)));
-    VARIANT four = Number(4);
+    VARIANT four = LongValue(4);
     EXPECT_EQ(9, ErrorNumber(c_->Item(&four, &out)));
 }
 
 TEST_F(CollectionTest, KeysFindItemsWhateverTheirLetterCase) {
     Add(L"first", L"Один");
     Add(L"second", L"Key");
-    VARIANT key = Text(L"oдин"), out;  // first letter Latin "o": not the same key
+    VARIANT key = TextValue(L"oдин"), out;  // first letter Latin "o": not the same key
     EXPECT_EQ(9, ErrorNumber(c_->Item(&key, &out)));
     VariantClear(&key);
-    key = Text(L"ОДИН");
+    key = TextValue(L"ОДИН");
     ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&key, &out)));
     EXPECT_STREQ(L"first", V_BSTR(&out));
     VariantClear(&out);
     VariantClear(&key);
-    key = Text(L"kEY");
+    key = TextValue(L"kEY");
     ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&key, &out)));
     EXPECT_STREQ(L"second", V_BSTR(&out));
     VariantClear(&out);
@@ -111,12 +97,12 @@ TEST_F(CollectionTest, ADuplicateKeyIsRefusedAndNothingIsAdded) {
 TEST_F(CollectionTest, BeforeAndAfterPlaceTheItem) {
     Add(L"a", L"ka");
     Add(L"c");
-    EXPECT_EQ(Hr(S_OK), Hr(Add(L"b", nullptr, Number(2))));
-    EXPECT_EQ(Hr(S_OK), Hr(Add(L"d", nullptr, Missing(), Number(3))));
-    EXPECT_EQ(Hr(S_OK), Hr(Add(L"z", nullptr, Text(L"KA"))));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"b", nullptr, LongValue(2))));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"d", nullptr, MissingValue(), LongValue(3))));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"z", nullptr, TextValue(L"KA"))));
     EXPECT_EQ((std::vector<std::wstring>{L"z", L"a", L"b", L"c", L"d"}), Contents());
-    EXPECT_EQ(5, ErrorNumber(Add(L"x", nullptr, Number(1), Number(1)))) << "both positions";
-    EXPECT_EQ(9, ErrorNumber(Add(L"x", nullptr, Number(9)))) << "no such position";
+    EXPECT_EQ(5, ErrorNumber(Add(L"x", nullptr, LongValue(1), LongValue(1)))) << "both positions";
+    EXPECT_EQ(9, ErrorNumber(Add(L"x", nullptr, LongValue(9)))) << "no such position";
     EXPECT_EQ(5u, Contents().size());
 }
 
@@ -124,9 +110,9 @@ TEST_F(CollectionTest, RemoveByIndexOrKey) {
     Add(L"a", L"ka");
     Add(L"b");
     Add(L"c");
-    VARIANT index = Number(2);
+    VARIANT index = LongValue(2);
     EXPECT_EQ(Hr(S_OK), Hr(c_->Remove(&index)));
-    VARIANT key = Text(L"ka");
+    VARIANT key = TextValue(L"ka");
     EXPECT_EQ(Hr(S_OK), Hr(c_->Remove(&key)));
     EXPECT_EQ(9, ErrorNumber(c_->Remove(&key))) << "gone";
     VariantClear(&key);
@@ -186,7 +172,7 @@ TEST_F(CollectionTest, LateBoundCallsReachTheSameMembers) {
     EXPECT_EQ(1, V_I4(&result));
 
     // Item is the default member; a missing key comes back as an exception with the text.
-    VARIANT arg = Text(L"nope");
+    VARIANT arg = TextValue(L"nope");
     DISPPARAMS one{&arg, nullptr, 1, 0};
     EXCEPINFO ex{};
     EXPECT_EQ(Hr(DISP_E_EXCEPTION),

@@ -10,43 +10,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "Variants.h"
 
 namespace kelmor::test {
-
-inline std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
-
-inline std::string Utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Takes a BSTR result and frees it.
-inline std::wstring Take(BSTR text) {
-    std::wstring out = FromBstr(text);
-    SysFreeString(text);
-    return out;
-}
-
-inline VARIANT Text(const wchar_t* text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
-inline VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-inline VARIANT Double(double value) {
-    VARIANT v;
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = value;
-    return v;
-}
 
 // The thread's error information as "source|description" (taken).
 inline std::wstring ErrorInfoText() {

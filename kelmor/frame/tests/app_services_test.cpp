@@ -145,14 +145,14 @@ TEST_F(AppServices, ParserThroughIDispatch) {
     ASSERT_EQ(Hr(S_OK), Hr(NewMain()->CommandLine(&p)));
     // The optional AddDummyEXEModuleName defaults to true.
     Invoked set;
-    CallByName(p.Get(), L"SetNewCommandLine", DISPATCH_METHOD, {Text(L"only args")}, set);
+    CallByName(p.Get(), L"SetNewCommandLine", DISPATCH_METHOD, {TextValue(L"only args")}, set);
     ASSERT_EQ(Hr(S_OK), Hr(set.hr));
     Invoked item;
-    CallByName(p.Get(), L"Item", DISPATCH_PROPERTYGET, {Long(-1)}, item);
+    CallByName(p.Get(), L"Item", DISPATCH_PROPERTYGET, {LongValue(-1)}, item);
     ASSERT_EQ(Hr(S_OK), Hr(item.hr));
     EXPECT_EQ(ExeName(), FromBstr(V_BSTR(&item.result)));
     Invoked bad;
-    CallByName(p.Get(), L"Item", DISPATCH_PROPERTYGET, {Long(-2)}, bad);
+    CallByName(p.Get(), L"Item", DISPATCH_PROPERTYGET, {LongValue(-2)}, bad);
     EXPECT_EQ(Hr(DISP_E_EXCEPTION), Hr(bad.hr));
     EXPECT_EQ(Hr(kError9), Hr(bad.excep.scode ? bad.excep.scode : 0x800A0000 + bad.excep.wCode));
 }
@@ -183,7 +183,7 @@ std::vector<T> Elements(SAFEARRAY* array, LONG* lower = nullptr, LONG* upper = n
 TEST_F(AppServices, ArrayLongConvertsLikeTheAutomationRuntime) {
     ComPtr<_nvkMain> m = NewMain();
     Invoked r;
-    CallArray(m.Get(), L"ArrayLong", {Long(1), Text(L"2"), Double(2.5)}, r);
+    CallArray(m.Get(), L"ArrayLong", {LongValue(1), TextValue(L"2"), DoubleValue(2.5)}, r);
     ASSERT_EQ(Hr(S_OK), Hr(r.hr));
     ASSERT_EQ(VT_ARRAY | VT_I4, V_VT(&r.result));
     LONG lower = -1, upper = -1;
@@ -199,7 +199,7 @@ TEST_F(AppServices, ArrayLongConvertsLikeTheAutomationRuntime) {
     V_VT(&byRef) = VT_I4 | VT_BYREF;
     V_I4REF(&byRef) = &seven;
     Invoked mixed;
-    CallArray(m.Get(), L"ArrayLong", {Text(L"abc"), Double(3e10), null, byRef, Double(3.5), Double(-0.5)}, mixed);
+    CallArray(m.Get(), L"ArrayLong", {TextValue(L"abc"), DoubleValue(3e10), null, byRef, DoubleValue(3.5), DoubleValue(-0.5)}, mixed);
     ASSERT_EQ(Hr(S_OK), Hr(mixed.hr));
     EXPECT_EQ((std::vector<LONG>{0, 0, 0, 7, 4, 0}), Elements<LONG>(V_ARRAY(&mixed.result)));
 }
@@ -213,7 +213,7 @@ TEST_F(AppServices, ArrayBStrConvertsAndLeavesFailuresEmpty) {
     V_VT(&withValue) = VT_DISPATCH;
     V_DISPATCH(&withValue) = ErrObject::FromFailure(static_cast<HRESULT>(0x800A01B6));  // its default: Number
     Invoked r;
-    CallArray(m.Get(), L"ArrayBSTR", {Long(42), Text(L"x"), null, object, Text(L""), withValue}, r);
+    CallArray(m.Get(), L"ArrayBSTR", {LongValue(42), TextValue(L"x"), null, object, TextValue(L""), withValue}, r);
     ASSERT_EQ(Hr(S_OK), Hr(r.hr));
     ASSERT_EQ(VT_ARRAY | VT_BSTR, V_VT(&r.result));
     std::vector<BSTR> texts = Elements<BSTR>(V_ARRAY(&r.result));
@@ -245,7 +245,7 @@ TEST_F(AppServices, ArraysKeepTheBoundsOfTheListGivenThroughTheTable) {
     ComPtr<_nvkMain> m = NewMain();
     SAFEARRAYBOUND bound{2, 3};
     SAFEARRAY* args = SafeArrayCreate(VT_VARIANT, 1, &bound);
-    VARIANT a = Text(L"10"), b = Long(-5);
+    VARIANT a = TextValue(L"10"), b = LongValue(-5);
     LONG i = 3;
     SafeArrayPutElement(args, &i, &a);
     i = 4;
@@ -537,7 +537,7 @@ TEST_F(AppServices, TheStubForwardsByNameInTheCallersOrder) {
     }
     fake.failReport = false;
     Invoked through1;
-    CallByName(v1.Get(), L"ReportEvent", DISPATCH_METHOD, {Text(L"m"), Long(2), Text(L"c"), Long(5)}, through1);
+    CallByName(v1.Get(), L"ReportEvent", DISPATCH_METHOD, {TextValue(L"m"), LongValue(2), TextValue(L"c"), LongValue(5)}, through1);
     EXPECT_EQ(Hr(S_OK), Hr(through1.hr));
     EXPECT_EQ(L"ReportEvent(m,2,c,5)", fake.calls.back());
 
@@ -609,11 +609,11 @@ TEST_F(AppServices, SubstituteApplicationObjectAnswersThroughItsTable) {
 
     // By name, as a script sees it; Title can be replaced, the settings are inert.
     Invoked put, get, exeName, timeout, logEvent, visible;
-    CallByName(app, L"Title", DISPATCH_PROPERTYPUT, {Text(L"new")}, put);
+    CallByName(app, L"Title", DISPATCH_PROPERTYPUT, {TextValue(L"new")}, put);
     CallByName(app, L"Title", DISPATCH_PROPERTYGET, {}, get);
     CallByName(app, L"EXEName", DISPATCH_PROPERTYGET, {}, exeName);
-    CallByName(app, L"OleServerBusyTimeout", DISPATCH_PROPERTYPUT, {Long(5000)}, timeout);
-    CallByName(app, L"LogEvent", DISPATCH_METHOD, {Text(L"ignored")}, logEvent);
+    CallByName(app, L"OleServerBusyTimeout", DISPATCH_PROPERTYPUT, {LongValue(5000)}, timeout);
+    CallByName(app, L"LogEvent", DISPATCH_METHOD, {TextValue(L"ignored")}, logEvent);
     CallByName(app, L"TaskVisible", DISPATCH_PROPERTYGET, {}, visible);
     EXPECT_EQ(Hr(S_OK), Hr(put.hr));
     EXPECT_EQ(L"new", FromBstr(V_BSTR(&get.result)));
@@ -624,7 +624,7 @@ TEST_F(AppServices, SubstituteApplicationObjectAnswersThroughItsTable) {
     EXPECT_EQ(VT_BOOL, V_VT(&visible.result));
     EXPECT_EQ(VARIANT_FALSE, V_BOOL(&visible.result));
     Invoked readOnly;
-    CallByName(app, L"Major", DISPATCH_PROPERTYPUT, {Long(9)}, readOnly);
+    CallByName(app, L"Major", DISPATCH_PROPERTYPUT, {LongValue(9)}, readOnly);
     EXPECT_TRUE(FAILED(readOnly.hr)) << "the version numbers are read-only";
     LONG timeoutValue = -1;
     app->get_OleServerBusyTimeout(&timeoutValue);

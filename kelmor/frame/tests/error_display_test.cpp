@@ -328,7 +328,7 @@ TEST_F(ErrorDisplayTest, ShownBoxCarriesMessageAndTitleAndReturnsThePressedButto
     {
         MessageBoxDriver driver(IDOK);
         Invoked call;
-        CallByName(main.Get(), L"ErrorDisplayAPI", DISPATCH_METHOD, {Long(5)}, call);
+        CallByName(main.Get(), L"ErrorDisplayAPI", DISPATCH_METHOD, {LongValue(5)}, call);
         const SeenBox& seen = driver.Finish();
         ASSERT_EQ(Hr(S_OK), Hr(call.hr));
         ASSERT_TRUE(seen.found) << "no message box";
@@ -480,14 +480,14 @@ TEST_F(ErrorDisplayTest, LateBoundCallsWithoutTheCallersText) {
 
     UniqueVariant result;
     ASSERT_EQ(Hr(S_OK),
-              Hr(InvokeNamed(main.Get(), L"ErrorDisplayAPI", {Long(5)}, {{kSilent, silent}}, result.get())));
+              Hr(InvokeNamed(main.Get(), L"ErrorDisplayAPI", {LongValue(5)}, {{kSilent, silent}}, result.get())));
     EXPECT_EQ(1, V_I4(result.get()));
     EXPECT_EQ(L"ReportEvent(Win32 API error: 5 (0x00000005)\r\nDescription: " + SystemText(5) +
                   L",2,Win32 API Error,5)",
               LastCall(logger));
 
-    ASSERT_EQ(Hr(S_OK), Hr(InvokeNamed(main.Get(), L"ErrorDisplayWinMM", {Long(12345)},
-                                       {{kSilent, silent}, {kStyle, Long(vbYesNo)}}, result.put())));
+    ASSERT_EQ(Hr(S_OK), Hr(InvokeNamed(main.Get(), L"ErrorDisplayWinMM", {LongValue(12345)},
+                                       {{kSilent, silent}, {kStyle, LongValue(vbYesNo)}}, result.put())));
     EXPECT_EQ(1, V_I4(result.get()));
     EXPECT_EQ(L"ReportEvent(WinMM.DLL error: 12345 (0x00003039),2,WinMM.DLL Error,12345)", LastCall(logger));
 
@@ -497,7 +497,7 @@ TEST_F(ErrorDisplayTest, LateBoundCallsWithoutTheCallersText) {
     V_VT(&object) = VT_DISPATCH;
     V_DISPATCH(&object) = e.Get();
     e->AddRef();
-    ASSERT_EQ(Hr(S_OK), Hr(InvokeNamed(main.Get(), L"ErrorDisplay", {object, Long(vbCritical), Text(L"T")},
+    ASSERT_EQ(Hr(S_OK), Hr(InvokeNamed(main.Get(), L"ErrorDisplay", {object, LongValue(vbCritical), TextValue(L"T")},
                                        {{kSilent, silent}}, result.put())));
     EXPECT_EQ(1, V_I4(result.get()));
     EXPECT_EQ(

@@ -18,6 +18,7 @@
 
 #include "Owners.h"
 #include "TestSupport.h"
+#include "Variants.h"
 
 namespace kelmor::test {
 
@@ -92,30 +93,6 @@ private:
     UniqueBstr b_;
 };
 
-inline VARIANT TextValue(const std::wstring& s) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
-inline VARIANT I2Value(SHORT n) {
-    VARIANT v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = n;
-    return v;
-}
-inline VARIANT I4Value(LONG n) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
-    return v;
-}
-inline VARIANT MissingValue() {
-    VARIANT v;
-    V_VT(&v) = VT_ERROR;
-    V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
-    return v;
-}
 // A byte array with the given lower bound.
 inline VARIANT ByteArray(const Bytes& bytes, LONG lowerBound = 0) {
     SAFEARRAYBOUND bound{static_cast<ULONG>(bytes.size()), lowerBound};

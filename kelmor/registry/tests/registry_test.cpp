@@ -63,7 +63,7 @@ protected:
         LONG n = -1;
         EXPECT_EQ(Hr(S_OK), Hr(c->Count(&n)));
         for (LONG i = 1; i <= n; ++i) {
-            VARIANT index = I4Value(i), item;
+            VARIANT index = LongValue(i), item;
             VariantInit(&item);
             EXPECT_EQ(Hr(S_OK), Hr(c->Item(&index, &item)));
             out.push_back(V_VT(&item) == VT_BSTR ? V_BSTR(&item) : L"<not text>");
@@ -81,7 +81,7 @@ TEST_F(RegistryTest, SetValueWithOnlyRootAndKeyMakesTheKeyAndAnEmptyText) {
     // the defaults and KeyAlreadyExist arrives as no pointer at all.
     VARIANT result;
     VariantInit(&result);
-    ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"SetValue", {I4Value(kHkcu), TextValue(key.Path())}, &result)));
+    ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"SetValue", {LongValue(kHkcu), TextValue(key.Path())}, &result)));
     EXPECT_EQ(VT_BOOL, V_VT(&result));
     EXPECT_EQ(VARIANT_TRUE, V_BOOL(&result));
     RawValue raw = ReadRaw(key.Path(), "");
@@ -104,7 +104,7 @@ TEST_F(RegistryTest, SetValueWithOnlyRootAndKeyMakesTheKeyAndAnEmptyText) {
 
 TEST_F(RegistryTest, BytesWrittenForEachValueType) {
     TestKey key(UniqueKeyPath(L"KelmorRegistryTest Write"));
-    EXPECT_TRUE(Set(key.Path(), L"minus one", 1, I2Value(-1)));
+    EXPECT_TRUE(Set(key.Path(), L"minus one", 1, ShortValue(-1)));
     RawValue raw = ReadRaw(key.Path(), "minus one");
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), raw.type);
     EXPECT_EQ((Bytes{0xFF, 0xFF, 0xFF, 0xFF}), raw.bytes);
@@ -114,7 +114,7 @@ TEST_F(RegistryTest, BytesWrittenForEachValueType) {
     V_UI1(&byteValue) = 200;
     EXPECT_TRUE(Set(key.Path(), L"byte", 1, byteValue));
     EXPECT_EQ((Bytes{200, 0, 0, 0}), ReadRaw(key.Path(), "byte").bytes);
-    EXPECT_TRUE(Set(key.Path(), L"long", 1, I4Value(0x12345678)));
+    EXPECT_TRUE(Set(key.Path(), L"long", 1, LongValue(0x12345678)));
     EXPECT_EQ((Bytes{0x78, 0x56, 0x34, 0x12}), ReadRaw(key.Path(), "long").bytes);
 
     EXPECT_TRUE(Set(key.Path(), L"text", 0, TextValue(L"abc")));
@@ -154,7 +154,7 @@ TEST_F(RegistryTest, ValuesOfTheWrongKindWriteNothingAndMakeNoKey) {
     V_VT(&boolean) = VT_BOOL;
     V_BOOL(&boolean) = VARIANT_TRUE;
     EXPECT_FALSE(Set(key.Path(), L"v", 1, boolean));
-    EXPECT_FALSE(Set(key.Path(), L"v", 0, I4Value(1)));
+    EXPECT_FALSE(Set(key.Path(), L"v", 0, LongValue(1)));
     EXPECT_FALSE(Set(key.Path(), L"v", 2, TextValue(L"abc")));
     EXPECT_FALSE(Set(key.Path(), L"v", 3, TextValue(L"abc")));
     EXPECT_FALSE(Set(key.Path(), L"v", -1, TextValue(L"abc")));
@@ -315,7 +315,7 @@ TEST_F(RegistryTest, ListingsComeInEnumerationOrder) {
     const std::wstring longName(200, L'n');
     for (const std::wstring& n : {std::wstring(L"zeta"), std::wstring(L"Alpha"), longName, std::wstring(L"mid")}) {
         ASSERT_TRUE(Set(key.Sub(L"tree\\" + n), L"", 0, TextValue(L"")));
-        ASSERT_TRUE(Set(key.Sub(L"tree"), n.c_str(), 1, I4Value(1)));
+        ASSERT_TRUE(Set(key.Sub(L"tree"), n.c_str(), 1, LongValue(1)));
     }
     std::vector<std::wstring> expectedKeys, expectedValues;
     HKEY tree = nullptr;
@@ -348,12 +348,12 @@ TEST_F(RegistryTest, ListingsComeInEnumerationOrder) {
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"GetValuesNames",
-                                      {I4Value(kHkcu), TextValue(key.Sub(L"tree"))}, &result)));
+                                      {LongValue(kHkcu), TextValue(key.Sub(L"tree"))}, &result)));
     ASSERT_EQ(VT_DISPATCH, V_VT(&result));
     ASSERT_TRUE(V_DISPATCH(&result));
     VariantClear(&result);
     ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"GetSubKeysNames",
-                                      {I4Value(kHkcu), TextValue(key.Sub(L"absent"))}, &result)));
+                                      {LongValue(kHkcu), TextValue(key.Sub(L"absent"))}, &result)));
     EXPECT_EQ(VT_DISPATCH, V_VT(&result));
     EXPECT_EQ(nullptr, V_DISPATCH(&result));
     VariantClear(&result);
@@ -363,7 +363,7 @@ TEST_F(RegistryTest, DeletingValuesAndKeys) {
     TestKey key(UniqueKeyPath(L"KelmorRegistryTest Delete"));
     VARIANT_BOOL done = 7;
     ASSERT_TRUE(Set(key.Sub(L"with value"), L"v", 0, TextValue(L"x")));
-    ASSERT_TRUE(Set(key.Sub(L"with subkey\\child"), L"v", 1, I4Value(3)));
+    ASSERT_TRUE(Set(key.Sub(L"with subkey\\child"), L"v", 1, LongValue(3)));
     ASSERT_TRUE(Set(key.Sub(L"with subkey\\child\\grandchild"), L"", 0, TextValue(L"")));
 
     // Only an empty key goes with DeleteKey.
@@ -502,7 +502,7 @@ TEST_F(RegistryTest, ThroughIDispatchOmittedArgumentsTakeTheirDefaults) {
     VARIANT result;
     VariantInit(&result);
     // Value name and type omitted: the unnamed value as text; Success omitted.
-    ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"GetValue", {I4Value(kHkcu), TextValue(key.Path())}, &result)));
+    ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"GetValue", {LongValue(kHkcu), TextValue(key.Path())}, &result)));
     ASSERT_EQ(VT_BSTR, V_VT(&result));
     EXPECT_STREQ(L"def", V_BSTR(&result));
     VariantClear(&result);
@@ -512,7 +512,7 @@ TEST_F(RegistryTest, ThroughIDispatchOmittedArgumentsTakeTheirDefaults) {
     V_VT(&byRef) = VT_BOOL | VT_BYREF;
     V_BOOLREF(&byRef) = &success;
     ASSERT_EQ(Hr(S_OK), Hr(CallByName(reg_.Get(), L"GetValue",
-                                      {I4Value(kHkcu), TextValue(key.Path()), TextValue(L"n"), I4Value(1), byRef},
+                                      {LongValue(kHkcu), TextValue(key.Path()), TextValue(L"n"), LongValue(1), byRef},
                                       &result)));
     EXPECT_EQ(VT_I4, V_VT(&result));
     EXPECT_EQ(42, V_I4(&result));

@@ -235,7 +235,7 @@ TEST_F(SettingsTest, SaveAndLoadUnderTheApplicationKey) {
     EXPECT_FALSE(Load(L"Options", L"Greeting", kText, &v, MissingValue(), 1, 3));
     VariantClear(&v);
 
-    EXPECT_TRUE(Save(L"", L"Count", kLong, I2Value(-2)));
+    EXPECT_TRUE(Save(L"", L"Count", kLong, ShortValue(-2)));
     EXPECT_EQ((Bytes{0xFE, 0xFF, 0xFF, 0xFF}), ReadRaw(appKey_, "Count").bytes);
     ASSERT_TRUE(Load(L"", L"Count", kLong, &v));
     EXPECT_EQ(VT_I4, V_VT(&v));
@@ -266,7 +266,7 @@ TEST_F(SettingsTest, LoadingWhatWasNeverSaved) {
     EXPECT_EQ(VT_I4, V_VT(&v));
     EXPECT_EQ(0, V_I4(&v));
     VariantClear(&v);
-    EXPECT_FALSE(Load(L"Never", L"n", kLong, &v, I4Value(5)));
+    EXPECT_FALSE(Load(L"Never", L"n", kLong, &v, LongValue(5)));
     EXPECT_EQ(VT_I4, V_VT(&v));
     EXPECT_EQ(5, V_I4(&v));
     VariantClear(&v);
@@ -295,7 +295,7 @@ TEST_F(SettingsTest, LoadingWhatWasNeverSaved) {
     VARIANT result;
     VariantInit(&result);
     ASSERT_EQ(Hr(S_OK), Hr(CallByName(settings_.Get(), L"LoadSetting",
-                                      {TextValue(L"Never"), TextValue(L"n"), I4Value(1), TextValue(title_)}, &result)));
+                                      {TextValue(L"Never"), TextValue(L"n"), LongValue(1), TextValue(title_)}, &result)));
     EXPECT_EQ(VT_I4, V_VT(&result));
     EXPECT_EQ(0, V_I4(&result));
 }

@@ -13,17 +13,14 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "Variants.h"
 
 namespace {
 
 using kelmor::test::Hr;
-
-std::string Utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+using kelmor::test::LongValue;
+using kelmor::test::TextValue;
+using kelmor::test::Utf8;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -52,19 +49,6 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
     }
     return lines;
-}
-
-VARIANT Text(const wchar_t* text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
-VARIANT Long(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
 }
 
 // A late-bound call; `args` in parameter order (they are cleared).
@@ -158,12 +142,12 @@ protected:
     std::wstring LogPath() const { return folder_ + L"\\Derodor.log"; }
     void Init2(const wchar_t* source) {
         Answer a = Call(logger_, L"InitEventLogger2", DISPATCH_METHOD,
-                        {Text(L"WS-01"), Text(L"olga"), Text(source), Long(2), Long(5), Long(120), Long(4242),
-                         Long(77), Text(L"C:\\Program Files\\Tessel\\Tessel.exe")});
+                        {TextValue(L"WS-01"), TextValue(L"olga"), TextValue(source), LongValue(2), LongValue(5), LongValue(120), LongValue(4242),
+                         LongValue(77), TextValue(L"C:\\Program Files\\Tessel\\Tessel.exe")});
         ASSERT_EQ(Hr(S_OK), Hr(a.hr));
     }
     Answer Report(const wchar_t* message, LONG type, const wchar_t* category, LONG id) {
-        return Call(logger_, L"ReportEvent", DISPATCH_METHOD, {Text(message), Long(type), Text(category), Long(id)});
+        return Call(logger_, L"ReportEvent", DISPATCH_METHOD, {TextValue(message), LongValue(type), TextValue(category), LongValue(id)});
     }
 
     std::wstring folder_;
@@ -202,7 +186,7 @@ TEST_F(Derodor, LaterReportsNeverLoseEarlierLines) {
     ASSERT_EQ(Hr(S_OK), Hr(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                             reinterpret_cast<void**>(&second))));
     ASSERT_EQ(Hr(S_OK), Hr(Call(second, L"ReportEvent", DISPATCH_METHOD,
-                                {Text(L"second"), Long(4), Text(L"Win32 API Error"), Long(5)}).hr));
+                                {TextValue(L"second"), LongValue(4), TextValue(L"Win32 API Error"), LongValue(5)}).hr));
     second->Release();
     ASSERT_EQ(Hr(S_OK), Hr(Report(L"third", 2, L"WinMM.DLL Error", 3).hr));
     const std::vector<std::string> lines = ReadLines(LogPath());
@@ -227,7 +211,7 @@ TEST_F(Derodor, ConcurrentReportsStayWholeLines) {
                                        reinterpret_cast<void**>(&own)))) {
             for (int i = 0; i < kPerThread; ++i) {
                 Answer a = Call(own, L"ReportEvent", DISPATCH_METHOD,
-                                {Text(tag), Long(i), Text(L"Runtime Error"), Long(i)});
+                                {TextValue(tag), LongValue(i), TextValue(L"Runtime Error"), LongValue(i)});
                 if (FAILED(a.hr) && failed.empty())
                     failed = a.excep.bstrDescription ? a.excep.bstrDescription : L"failed";
                 SysFreeString(a.excep.bstrSource);
@@ -268,7 +252,7 @@ TEST_F(Derodor, FirstVersionReadsTheApplicationObject) {
     V_DISPATCH(&object) = &app;
     app.AddRef();
     Answer a = Call(logger_, L"InitEventLogger", DISPATCH_METHOD,
-                    {Text(L"WS-02"), Text(L"ivan"), object, Long(10), Long(20), Text(L"C:\\x.exe")});
+                    {TextValue(L"WS-02"), TextValue(L"ivan"), object, LongValue(10), LongValue(20), TextValue(L"C:\\x.exe")});
     ASSERT_EQ(Hr(S_OK), Hr(a.hr));
     EXPECT_EQ(1u, app.refs_) << "the logger keeps no reference to the application object";
     ASSERT_EQ(Hr(S_OK), Hr(Report(L"m", 2, L"c", 1).hr));
@@ -284,7 +268,7 @@ TEST_F(Derodor, FirstVersionReadsTheApplicationObject) {
     V_DISPATCH(&object) = &partial;
     partial.AddRef();
     a = Call(logger_, L"InitEventLogger", DISPATCH_METHOD,
-             {Text(L"WS-02"), Text(L"ivan"), object, Long(10), Long(20), Text(L"C:\\x.exe")});
+             {TextValue(L"WS-02"), TextValue(L"ivan"), object, LongValue(10), LongValue(20), TextValue(L"C:\\x.exe")});
     ASSERT_EQ(Hr(DISP_E_EXCEPTION), Hr(a.hr));
     EXPECT_TRUE(FAILED(a.excep.scode));
     EXPECT_NE(nullptr, wcsstr(a.excep.bstrDescription, L"Revision")) << Utf8(a.excep.bstrDescription);
@@ -304,7 +288,7 @@ TEST_F(Derodor, LogModeAndUserName) {
     SetEnvironmentVariableW(L"DERODOR_LOG_DIR", folder_.c_str());
 
     Init2(L"Tessel");
-    ASSERT_EQ(Hr(S_OK), Hr(Call(logger_, L"UserName", DISPATCH_PROPERTYPUT, {Text(L"petr")}).hr));
+    ASSERT_EQ(Hr(S_OK), Hr(Call(logger_, L"UserName", DISPATCH_PROPERTYPUT, {TextValue(L"petr")}).hr));
     a = Call(logger_, L"UserName", DISPATCH_PROPERTYGET);
     ASSERT_EQ(VT_BSTR, V_VT(&a.result));
     EXPECT_STREQ(L"petr", V_BSTR(&a.result));
@@ -322,7 +306,7 @@ TEST_F(Derodor, ArgumentsByReferenceAndWrongCalls) {
     V_BSTRREF(&byRefText) = &message;
     V_VT(&byRefLong) = VT_I4 | VT_BYREF;
     V_I4REF(&byRefLong) = &type;
-    Answer a = Call(logger_, L"ReportEvent", DISPATCH_METHOD, {byRefText, byRefLong, Text(L"c"), Text(L"17")});
+    Answer a = Call(logger_, L"ReportEvent", DISPATCH_METHOD, {byRefText, byRefLong, TextValue(L"c"), TextValue(L"17")});
     ASSERT_EQ(Hr(S_OK), Hr(a.hr));
     SysFreeString(message);
     const std::vector<std::string> fields = Split(ReadLines(LogPath()).at(0), '\t');
@@ -330,12 +314,12 @@ TEST_F(Derodor, ArgumentsByReferenceAndWrongCalls) {
     EXPECT_EQ("4", fields[1]);
     EXPECT_EQ("17", fields[3]) << "numbers given as text are converted";
 
-    EXPECT_EQ(Hr(DISP_E_BADPARAMCOUNT), Hr(Call(logger_, L"ReportEvent", DISPATCH_METHOD, {Text(L"m")}).hr));
-    a = Call(logger_, L"ReportEvent", DISPATCH_METHOD, {Text(L"m"), Text(L"two"), Text(L"c"), Long(1)});
+    EXPECT_EQ(Hr(DISP_E_BADPARAMCOUNT), Hr(Call(logger_, L"ReportEvent", DISPATCH_METHOD, {TextValue(L"m")}).hr));
+    a = Call(logger_, L"ReportEvent", DISPATCH_METHOD, {TextValue(L"m"), TextValue(L"two"), TextValue(L"c"), LongValue(1)});
     EXPECT_EQ(Hr(DISP_E_TYPEMISMATCH), Hr(a.hr));
     EXPECT_EQ(2u, a.argErr) << "the second argument, counted from the last";
     EXPECT_EQ(Hr(DISP_E_UNKNOWNNAME), Hr(Call(logger_, L"NoSuchMember", DISPATCH_METHOD).hr));
-    EXPECT_EQ(Hr(DISP_E_MEMBERNOTFOUND), Hr(Call(logger_, L"LogMode", DISPATCH_PROPERTYPUT, {Long(1)}).hr));
+    EXPECT_EQ(Hr(DISP_E_MEMBERNOTFOUND), Hr(Call(logger_, L"LogMode", DISPATCH_PROPERTYPUT, {LongValue(1)}).hr));
     EXPECT_EQ(1u, ReadLines(LogPath()).size()) << "refused calls write nothing";
 }
 
