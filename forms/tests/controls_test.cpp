@@ -11,6 +11,7 @@
 
 #include "CommandButtonControl.h"
 #include "FormWindow.h"
+#include "GuiSupport.h"
 #include "Kelmor0200.h"
 #include "TestSupport.h"
 #include "TextBoxControl.h"
@@ -22,30 +23,8 @@ using kelmor::CommandButtonControl;
 using kelmor::FormWindow;
 using kelmor::TextBoxControl;
 using kelmor::test::Hr;
-
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-    }
-    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    EXPECT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
-    Pump(120);
-}
+using kelmor::test::Press;
+using kelmor::test::Pump;
 
 // A KeyDown handler that takes every Delete key, and counts the focus events.
 class Sink final : public kelmor::test::StackDispatch {
@@ -95,8 +74,7 @@ protected:
         Pump(30);
     }
     UINT DefaultId() const {
-        LRESULT id = SendMessageW(form_->Handle(), DM_GETDEFID, 0, 0);
-        return HIWORD(id) == DC_HASDEFID ? LOWORD(id) : 0;
+        return kelmor::test::DefaultIdOf(form_->Handle());
     }
     static bool LooksDefault(CommandButtonControl* button) {
         return (GetWindowLongW(button->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
@@ -166,13 +144,13 @@ TEST_F(FormsControls, KeyDownValuesComeBackFromTheHandler) {
     Pump(30);
     EXPECT_EQ(sink.gotFocus, 1);
     SendMessageW(box_->Handle(), EM_SETSEL, 0, 0);
-    PressKey(VK_DELETE);
+    Press({}, VK_DELETE);
     BSTR now = nullptr;
     box_->get_Text(&now);
     EXPECT_STREQ(now, L"абв") << "Delete taken by the handler";
     SysFreeString(now);
     sink.swallowDelete = false;
-    PressKey(VK_DELETE);
+    Press({}, VK_DELETE);
     box_->get_Text(&now);
     EXPECT_STREQ(now, L"бв") << "Delete passed on";
     SysFreeString(now);

@@ -15,6 +15,7 @@
 #include "Collection.h"
 #include "CommandButtonControl.h"
 #include "FormWindow.h"
+#include "GuiSupport.h"
 #include "Kelmor0200.h"
 #include "TestSupport.h"
 #include "TextBoxControl.h"
@@ -28,22 +29,11 @@ using kelmor::CommandButtonControl;
 using kelmor::FormWindow;
 using kelmor::TextBoxControl;
 using kelmor::test::Hr;
+using kelmor::test::Press;
+using kelmor::test::Pump;
 
 constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x800A000D);
 constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x800A0005);
-
-// Handles pending messages for about `ms` milliseconds.
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
 
 std::wstring TextOf(TextBoxControl* box) {
     BSTR text = nullptr;
@@ -63,26 +53,6 @@ void SetClipboardText(const wchar_t* text) {
     GlobalUnlock(memory);
     EXPECT_NE(SetClipboardData(CF_UNICODETEXT, memory), nullptr);
     CloseClipboard();
-}
-
-void Key(std::vector<INPUT>& inputs, WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    if (key == VK_INSERT) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-    inputs.push_back(input);
-}
-
-// Presses `key` with the modifier keys `modifiers` held, as real input to the focused control.
-void Press(std::initializer_list<WORD> modifiers, WORD key) {
-    std::vector<INPUT> inputs;
-    for (WORD m : modifiers) Key(inputs, m, false);
-    Key(inputs, key, false);
-    Key(inputs, key, true);
-    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) Key(inputs, *m, true);
-    EXPECT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
-    Pump(150);
 }
 
 // Records the KeyDown values a control's handlers leave behind: connected after the hook, it
@@ -162,8 +132,7 @@ protected:
     }
     // The form's default button id; 0 when it has none.
     UINT DefaultId() const {
-        LRESULT id = SendMessageW(form_->Handle(), DM_GETDEFID, 0, 0);
-        return HIWORD(id) == DC_HASDEFID ? LOWORD(id) : 0;
+        return kelmor::test::DefaultIdOf(form_->Handle());
     }
     static UINT IdOf(CommandButtonControl* button) { return static_cast<UINT>(GetDlgCtrlID(button->Handle())); }
 
