@@ -26,11 +26,6 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME 
                              WS_MAXIMIZEBOX | WS_CLIPCHILDREN | DS_SETFONT;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 
-HINSTANCE Instance() {
-    HINSTANCE instance = Module::Instance();
-    return instance ? instance : GetModuleHandleW(nullptr);
-}
-
 // An in-memory dialog template (DLGTEMPLATEEX) without controls: the window code creates them
 // itself at positions computed from twips.
 std::vector<WORD> FormTemplate() {
@@ -60,25 +55,10 @@ std::vector<WORD> FormTemplate() {
     return t;
 }
 
-struct DisabledWindows {
-    DWORD self;
-    HWND form;
-    std::vector<HWND> list;
-};
-
-BOOL CALLBACK DisableOne(HWND window, LPARAM context) {
-    auto* d = reinterpret_cast<DisabledWindows*>(context);
-    if (window != d->form && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        EnableWindow(window, FALSE);
-        d->list.push_back(window);
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 frmList::~frmList() {
-    if (window_) DestroyWindow(window_);
+    if (window_) DestroyWindow(window_);  // while the object can still answer its messages
 }
 
 HRESULT frmList::Load() {
@@ -91,30 +71,7 @@ HRESULT frmList::Load() {
         if (dpiX_ <= 0) dpiX_ = 96;
         if (dpiY_ <= 0) dpiY_ = 96;
     }
-    HWND owner = GetActiveWindow();
-    const std::vector<WORD> form = FormTemplate();
-    HWND window = CreateDialogIndirectParamW(Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(form.data()), owner,
-                                             &frmList::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!window) return HRESULT_FROM_WIN32(GetLastError());
-    return S_OK;
-}
-
-INT_PTR CALLBACK frmList::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    frmList* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<frmList*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->window_ = window;
-    } else {
-        self = reinterpret_cast<frmList*>(GetWindowLongPtrW(window, DWLP_USER));
-    }
-    if (!self) return FALSE;
-    const INT_PTR handled = self->OnMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->window_ = self->list_ = self->tag_ = nullptr;
-    }
-    return handled;
+    return CreateFromTemplate(FormTemplate(), GetActiveWindow());
 }
 
 INT_PTR frmList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -147,7 +104,7 @@ INT_PTR frmList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmList::OnInit() {
-    HINSTANCE instance = Instance();
+    HINSTANCE instance = Module::Instance() ? Module::Instance() : GetModuleHandleW(nullptr);
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_USETABSTOPS,
                             PixelsX(kListDesign.left), PixelsY(kListDesign.top), PixelsX(kListDesign.right),
@@ -258,47 +215,20 @@ bool frmList::IsClosingKey(const MSG& msg) const {
     return false;
 }
 
+bool frmList::PreviewMessage(const MSG& msg) {
+    // Enter and Escape close the window wherever the focus is in it, before any control or the
+    // dialog keys see them.
+    if (!IsClosingKey(msg)) return false;
+    Close();
+    return true;
+}
+
 HRESULT frmList::ShowModal() {
     if (!window_) return E_HANDLE;
-    // A modal window: the thread's other windows take no input while it is open.
-    DisabledWindows disabled{GetCurrentThreadId(), window_, {}};
-    EnumThreadWindows(disabled.self, &DisableOne, reinterpret_cast<LPARAM>(&disabled));
-
-    closed_ = false;
     OnResize();  // the layout with the final font
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    if (list_) SetFocus(list_);
-
-    bool quit = false;
-    WPARAM quitCode = 0;
-    MSG msg{};
-    while (!closed_ && window_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {  // WM_QUIT: end the window and hand the request on to the outer loop
-            quit = true;
-            quitCode = msg.wParam;
-            break;
-        }
-        if (got == -1) break;
-        // Enter and Escape close the window wherever the focus is in it, before any control
-        // or the dialog keys see them.
-        if (IsClosingKey(msg)) {
-            Close();
-            continue;
-        }
-        if (!IsDialogMessageW(window_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-
-    // The other windows come back before this one hides, so that activation returns to them.
-    for (HWND w : disabled.list)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-    if (window_) ShowWindow(window_, SW_HIDE);
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-    return S_OK;
+    return RunModal([this] {
+        if (list_) SetFocus(list_);
+    });
 }
 
 }  // namespace kelmor

@@ -14,18 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "ModalDialog.h"
+
 namespace kelmor {
 
-class frmList {
+class frmList final : public ModalDialog {
 public:
     frmList() = default;
-    ~frmList();
-    frmList(const frmList&) = delete;
-    frmList& operator=(const frmList&) = delete;
+    ~frmList() override;
 
     // Creates the window, owned by the thread's active window when there is one.
     HRESULT Load();
-    HWND hWnd() const { return window_; }
 
     // lstList.AddItem
     HRESULT AddItem(const std::wstring& text);
@@ -46,12 +45,11 @@ public:
     static constexpr int kTagId = 102;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PreviewMessage(const MSG& msg) override;
     void OnInit();
     void OnResize();
     void OnListClick();
-    void Close() { closed_ = true; }
     bool IsClosingKey(const MSG& msg) const;
     int MinimumHeightPixels() const;
 
@@ -60,13 +58,11 @@ private:
     int TwipsX(int pixels) const { return MulDiv(pixels, 1440, dpiX_); }
     int TwipsY(int pixels) const { return MulDiv(pixels, 1440, dpiY_); }
 
-    HWND window_ = nullptr;
     HWND list_ = nullptr;
     HWND tag_ = nullptr;
     Microsoft::WRL::ComPtr<IFont> font_;
     int dpiX_ = 96;
     int dpiY_ = 96;
-    bool closed_ = false;
     bool snapping_ = false;
 };
 

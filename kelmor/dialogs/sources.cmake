@@ -1,10 +1,16 @@
 set(KELMOR_dialogs_CORE
   core/TabStepping.cpp
   core/ModuleLine.cpp
-  core/ListDialogRules.cpp)
+  core/ListDialogRules.cpp
+  core/AboutBoxRules.cpp)
 set(KELMOR_dialogs_SOURCES
   nvkTabControl.cpp
   CModuleEntry.cpp
   CToolHelpInfo.cpp
+  ModalDialog.cpp
   frmList.cpp
-  nvkSimpleListDialog.cpp)
+  nvkSimpleListDialog.cpp
+  ImageView.cpp
+  TabShownSink.cpp
+  frmAbout.cpp
+  modAbout.cpp)

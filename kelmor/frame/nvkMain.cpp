@@ -1,6 +1,7 @@
 #include "nvkMain.h"
 
 #include <oleauto.h>
+#include <olectl.h>
 
 #include <array>
 #include <span>
@@ -14,6 +15,7 @@
 #include "Global.h"
 #include "LateBound.h"
 #include "NevkitSupport0100.h"
+#include "dialogs/modAbout.h"
 #include "Owners.h"
 #include "modErrorDisplay.h"
 #include "modEventLoggerSupport.h"
@@ -27,6 +29,17 @@ constexpr DISPID kDispIdArrayBSTR = 0x60030001;
 constexpr DISPID kDispIdArrayLong = 0x60030002;
 
 bool FitsShort(LONG value) { return value >= -32768 && value <= 32767; }
+
+std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
+
+// Whether a picture argument holds an image: an empty picture (no object, or a handle of 0)
+// does not.
+bool HasImage(IPictureDisp* picture) {
+    ComPtr<IPicture> readable;
+    OLE_HANDLE handle = 0;
+    return picture && SUCCEEDED(picture->QueryInterface(IID_PPV_ARGS(&readable))) &&
+           SUCCEEDED(readable->get_Handle(&handle)) && handle != 0;
+}
 
 }  // namespace
 
@@ -150,11 +163,119 @@ HRESULT nvkMain::InvokeParameterArray(DISPID id, WORD flags, DISPPARAMS* params,
     return S_OK;
 }
 
-// Members not built yet.
-HRESULT nvkMain::ShowMSAboutBox(IDispatch **) { return E_NOTIMPL; }
-HRESULT nvkMain::ShowAboutBox(IDispatch *, IDispatch *, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
-HRESULT nvkMain::ShowAboutBox2(Picture *, Picture *, IDispatch *, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
-HRESULT nvkMain::ShowAboutBoxEx(BSTR, Picture *, Picture *, LONG, LONG, LONG, BSTR, BSTR, BSTR, BSTR, Picture *, BSTR) { return E_NOTIMPL; }
+// The control's own about box, its form disabled meanwhile and given the focus back after.
+// Every step runs whatever became of the earlier ones; their errors stay here.
+HRESULT nvkMain::ShowMSAboutBox(IDispatch **MSControlObject) {
+    return Guard([&]() -> HRESULT {
+        IDispatch* control = MSControlObject ? *MSControlObject : nullptr;
+        const std::wstring source = ErrorSourceOf(__uuidof(_nvkMain));
+        auto onParent = [&](auto&& step) {
+            UniqueVariant parent;
+            if (SUCCEEDED(late::GetProperty(control, L"Parent", parent.get(), source)) &&
+                V_VT(parent.get()) == VT_DISPATCH)
+                step(V_DISPATCH(parent.get()));
+        };
+        auto enable = [&](bool on) {
+            onParent([&](IDispatch* form) {
+                VARIANT value;
+                V_VT(&value) = VT_BOOL;
+                V_BOOL(&value) = on ? VARIANT_TRUE : VARIANT_FALSE;
+                late::PutProperty(form, L"Enabled", value, source);
+            });
+        };
+        enable(false);
+        late::CallMethod(control, L"AboutBox", source);
+        enable(true);
+        onParent([&](IDispatch* form) { late::CallMethod(form, L"SetFocus", source); });
+        SetErrorInfo(0, nullptr);
+        return S_OK;
+    });
+}
+
+// Title and version numbers of an application object, read by name; a failure is raised.
+HRESULT nvkMain::ReadAppObject(IDispatch* app, modAbout::AboutBoxArguments* args) {
+    const std::wstring source = ErrorSourceOf(__uuidof(_nvkMain));
+    UniqueVariant title, text;
+    HRESULT hr = late::GetProperty(app, L"Title", title.get(), source);
+    if (FAILED(hr)) return hr;
+    if (FAILED(VariantChangeType(text.get(), title.get(), 0, VT_BSTR))) return Raise(13);
+    args->Title = FromBstr(V_BSTR(text.get()));
+    if (FAILED(hr = late::GetLong(app, L"Major", &args->VerMajor, source))) return hr;
+    if (FAILED(hr = late::GetLong(app, L"Minor", &args->VerMinor, source))) return hr;
+    return late::GetLong(app, L"Revision", &args->VerRevision, source);
+}
+
+// The library's author, address and dedication, with the caller's description and picture.
+modAbout::AboutBoxArguments nvkMain::LibraryAboutArguments(BSTR Description, Picture* Picture,
+                                                            BSTR PictureToolTipText) {
+    modAbout::AboutBoxArguments args;
+    args.Author = modAbout::kAuthorName;
+    args.AuthorEMail = modAbout::kAuthorEMail;
+    args.Devote = modAbout::kDevote;
+    args.Description = FromBstr(Description);
+    args.Picture = Picture;
+    args.PictureToolTipText = FromBstr(PictureToolTipText);
+    return args;
+}
+
+HRESULT nvkMain::ShowAboutBox(IDispatch *Form, IDispatch *AppObject, BSTR Description, Picture *Picture,
+                              BSTR PictureToolTipText) {
+    return Guard([&]() -> HRESULT {
+        // The form's icons, when they can be read; the box goes without them otherwise.
+        ComPtr<IPictureDisp> small, large;
+        LONG handle = 0;
+        if (SUCCEEDED(late::GetLong(Form, L"hWnd", &handle, ErrorSourceOf(__uuidof(_nvkMain))))) {
+            HWND window = static_cast<HWND>(LongToHandle(handle));
+            IPictureDisp* icon = nullptr;
+            if (nkGetWindowIconSmall(window, &icon) >= 0) Adopt(small, icon);
+            icon = nullptr;
+            if (nkGetWindowIcon(window, &icon) >= 0) Adopt(large, icon);
+        }
+        SetErrorInfo(0, nullptr);
+        modAbout::AboutBoxArguments args = LibraryAboutArguments(Description, Picture, PictureToolTipText);
+        const HRESULT hr = ReadAppObject(AppObject, &args);
+        if (FAILED(hr)) return hr;
+        args.Icon = large.Get();
+        args.SmallIcon = small.Get();
+        modAbout::RealShowAboutBox(args);
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::ShowAboutBox2(Picture *Icon, Picture *IconSmall, IDispatch *AppObject, BSTR Description,
+                               Picture *Picture, BSTR PictureToolTipText) {
+    return Guard([&]() -> HRESULT {
+        modAbout::AboutBoxArguments args = LibraryAboutArguments(Description, Picture, PictureToolTipText);
+        const HRESULT hr = ReadAppObject(AppObject, &args);
+        if (FAILED(hr)) return hr;
+        args.Icon = Icon;
+        args.SmallIcon = HasImage(IconSmall) ? IconSmall : Icon;
+        modAbout::RealShowAboutBox(args);
+        return S_OK;
+    });
+}
+
+HRESULT nvkMain::ShowAboutBoxEx(BSTR Title, Picture *Icon, Picture *SmallIcon, LONG VerMajor, LONG VerMinor,
+                                LONG VerRevision, BSTR Author, BSTR AuthorEMail, BSTR Devote, BSTR Description,
+                                Picture *Picture, BSTR PictureToolTipText) {
+    return Guard([&]() -> HRESULT {
+        modAbout::AboutBoxArguments args;
+        args.Title = FromBstr(Title);
+        args.Icon = Icon;
+        args.SmallIcon = SmallIcon;
+        args.VerMajor = VerMajor;
+        args.VerMinor = VerMinor;
+        args.VerRevision = VerRevision;
+        args.Author = FromBstr(Author);
+        args.AuthorEMail = FromBstr(AuthorEMail);
+        args.Devote = FromBstr(Devote);
+        args.Description = FromBstr(Description);
+        args.Picture = Picture;
+        args.PictureToolTipText = FromBstr(PictureToolTipText);
+        modAbout::RealShowAboutBox(args);
+        return S_OK;
+    });
+}
 
 HRESULT nvkMain::Logger(IEventLogger2** Result) {
     if (!Result) return E_POINTER;

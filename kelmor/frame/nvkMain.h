@@ -7,6 +7,7 @@
 
 #include "DispatchObject.h"
 #include "Kelmor0200.h"
+#include "dialogs/modAbout.h"
 
 namespace kelmor {
 
@@ -55,6 +56,9 @@ private:
     HRESULT ArrayOf(SAFEARRAY** Args, VARTYPE type, SAFEARRAY** Result);
     HRESULT TextBoxArgument(IDispatch* control, Microsoft::WRL::ComPtr<IUnknown>* identity);
     HRESULT FindTextBoxHook(IUnknown* identity, LONG* position);
+    HRESULT ReadAppObject(IDispatch* app, modAbout::AboutBoxArguments* args);
+    static modAbout::AboutBoxArguments LibraryAboutArguments(BSTR Description, Picture* Picture,
+                                                             BSTR PictureToolTipText);
     HRESULT InvokeParameterArray(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep);
 
     std::wstring lastLoggerError_;  // the report text of the last failure of a logger member

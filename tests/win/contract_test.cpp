@@ -630,6 +630,12 @@ const std::vector<Interface>& ForeignInterfaces() {
             {"Default", L, "bool", 1},
             {"hWnd", G, ">long", kDispIdHwnd},
         }},
+        {"Frame", "D0C29D5E-E373-44F4-B814-FFF58DDF353E", 0, 0, {
+            {"hWnd", G, ">long", kDispIdHwnd},
+            {"Visible", G, ">bool", 1},
+            {"Visible", L, "bool", 1},
+            {"ZOrder", M, "", 2},
+        }},
         {"_Form", "68602DCC-9560-4B3F-9E82-FF177722DDDE", 0, 0, {
             {"hWnd", G, ">long", kDispIdHwnd},
             {"Name", G, ">BSTR", 1},

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Kelmor0200.h"
+#include "ShotMarkers.h"
 #include "ListDialogDriver.h"
 #include "dialogs/nvkSimpleListDialog.h"
 
@@ -56,15 +57,7 @@ int wmain(int argc, wchar_t** argv) {
                 return;
             }
             d.ClickLine(1);
-            RECT r{};
-            GetWindowRect(d.Window(), &r);
-            if (FILE* f = _wfopen((folder + L"\\ready").c_str(), L"w")) {
-                std::fprintf(f, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-                std::fclose(f);
-            }
-            for (int waited = 0; waited < 600 && GetFileAttributesW((folder + L"\\done").c_str()) == INVALID_FILE_ATTRIBUTES;
-                 ++waited)
-                Sleep(100);
+            kelmor::test::ReportReadyAndWaitForDone(folder, d.Window());
             d.PressKey(VK_ESCAPE);
             if (!d.WaitClosed(5000)) d.Dismiss();
             result = 0;

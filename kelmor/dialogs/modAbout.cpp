@@ -1,0 +1,79 @@
+#include "modAbout.h"
+
+#include <NevkitSupport0100.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <new>
+
+#include "Module.h"
+#include "Owners.h"
+#include "frmAbout.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace kelmor::modAbout {
+namespace {
+
+// An icon of an icon group of the library (`small`: the small size); none when it cannot be read.
+ComPtr<IPictureDisp> LibraryIcon(const wchar_t* group, bool small) {
+    ComPtr<IPictureDisp> icon;
+    HINSTANCE library = Module::Instance();
+    UniqueBstr name(SysAllocString(group));
+    if (!library || !name) return icon;
+    IPictureDisp* picture = nullptr;
+    const LONG status = small ? nkLoadResIconSmallEx(name.get(), library, &picture)
+                              : nkLoadResIconEx(name.get(), library, &picture);
+    if (status >= 0) Adopt(icon, picture);
+    return icon;
+}
+
+void Show(const AboutBoxArguments& args) {
+    frmAbout form;
+    if (FAILED(form.Load())) return;
+    form.SetCaption(L"О программе");
+    form.SetTitle(args.Title);
+    form.SetAuthor(args.Author);
+    if (args.AuthorEMail.empty()) {
+        form.HideEMailRow();
+    } else {
+        form.SetEMail(args.AuthorEMail);
+    }
+    if (args.SmallIcon) {
+        form.SetFormIcon(args.SmallIcon);
+    } else if (ComPtr<IPictureDisp> icon = LibraryIcon(L"A_MAIN", true)) {
+        form.SetFormIcon(icon.Get());
+    }
+    if (args.Icon) {
+        form.SetIconPicture(args.Icon);
+    } else if (ComPtr<IPictureDisp> icon = LibraryIcon(L"OSVEL_0000", false)) {
+        form.SetIconPicture(icon.Get());
+    }
+    form.SetDevote(args.Devote);
+    form.SetPictureToolTip(args.PictureToolTipText);
+    // Without a picture the window keeps its built-in one at its design place.
+    if (args.Picture) form.SetDedicationPicture(args.Picture);
+    BSTR version = nullptr;
+    if (nkFormatVersion(args.VerMajor, args.VerMinor, args.VerRevision, &version) >= 0) {
+        UniqueBstr owned(version);
+        form.SetVersionText(std::wstring(version ? version : L"", SysStringLen(version)));
+    }
+    form.SetDescription(args.Description);
+    form.InitTabs();
+    form.ShowModal();
+    form.Unload();
+}
+
+}  // namespace
+
+void RealShowAboutBox(const AboutBoxArguments& args) {
+    try {
+        Show(args);
+    } catch (const std::bad_alloc&) {
+        // Out of memory in a step: the box is gone with the routine; nothing reaches the caller.
+    }
+    // Errors met in the steps stay here.
+    SetErrorInfo(0, nullptr);
+}
+
+}  // namespace kelmor::modAbout
