@@ -8,9 +8,13 @@
 #
 # Writes:
 #   docs/screenshots/list-dialog.png   the simple list dialog, one line clicked, its tag shown
+#   docs/screenshots/about-program.png, about-description.png, about-modules.png, about-system.png
+#                                      the four pages of the library's about box
+#   docs/screenshots/tessel-main.png   the stream lister's main window; its rows come from the
+#                                      GUI tests' stand-in reader (Wine has no alternate streams)
 #
-# BUILD_DIR defaults to build/win64; it must hold a built list_dialog_shot.exe
-# (cmake --build BUILD_DIR --target list_dialog_shot).
+# BUILD_DIR defaults to build/win64; it must hold a built list_dialog_shot.exe and
+# about_box_shot.exe (cmake --build BUILD_DIR --target list_dialog_shot about_box_shot).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -20,8 +24,15 @@ out="$root/docs/screenshots"
 for tool in Xvfb import; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
 done
-[ -f "$build/bin/list_dialog_shot.exe" ] || {
-  echo "screenshots: $build/bin/list_dialog_shot.exe is missing (build target list_dialog_shot)" >&2; exit 1; }
+for shot_program in list_dialog_shot about_box_shot; do
+  [ -f "$build/bin/$shot_program.exe" ] || {
+    echo "screenshots: $build/bin/$shot_program.exe is missing (build target $shot_program)" >&2; exit 1; }
+done
+
+for shot_file in tessel_show.exe Tessel.exe tessel_fake_reader.dll Kelmor0200.dll; do
+  [ -f "$build/bin/$shot_file" ] || {
+    echo "screenshots: $build/bin/$shot_file is missing (build targets tessel_show tessel_fake_reader)" >&2; exit 1; }
+done
 
 # The build's prefix as the template (made with the test settings when missing).
 bash "$here/wine-prefix.sh" "$build/wine" || exit 1
@@ -59,13 +70,13 @@ fi
 export WINEPREFIX="$work/prefix"
 export DISPLAY=":$display"
 
-# shot NAME PROGRAM: runs the program with a marker folder, waits for its "ready" file (the
+# shot NAME PROGRAM [ARGS]: runs the program with a marker folder and ARGS, waits for its "ready" file (the
 # window's screen rectangle: left top width height), cuts the window out of the screen into
 # docs/screenshots/NAME.png, then lets the program close its window.
 shot() {
   local name=$1 program=$2 marks="$work/$1"
   mkdir -p "$marks"
-  timeout --kill-after=10 120 "${WINE64[@]}" "$program" "$(wine_path "$marks")" \
+  timeout --kill-after=10 120 "${WINE64[@]}" "$program" "$(wine_path "$marks")" "${@:3}" \
     >"$work/$name.out" 2>"$work/$name.err" </dev/null &
   local pid=$!
   for _ in $(seq 600); do [ -s "$marks/ready" ] && break; sleep 0.1; done
@@ -87,4 +98,23 @@ shot() {
 
 status=0
 shot list-dialog "$build/bin/list_dialog_shot.exe" || status=1
+page=0; for name in program description modules system; do shot "about-$name" "$build/bin/about_box_shot.exe" $page || status=1; page=$((page + 1)); done
+
+# The stream lister on a file with several streams. Wine has no alternate data streams, so the
+# rows come from the GUI tests' stand-in reader, registered in this copy under the library's
+# reader class: it lists the records written in the file itself (tessel/tests/fake_reader).
+tessel_shot() {
+  local folder="$WINEPREFIX/drive_c/Документы"
+  mkdir -p "$folder"
+  printf '%s\n' '3 0 136 ' '1 0 12582912 ::$DATA' '4 0 26 :автор:$DATA' '4 0 58 :заметки:$DATA' \
+    '4 0 3310 :миниатюра:$DATA' '7 0 64 ' >"$folder/Отчёт за квартал.doc"
+  local dll
+  for dll in Kelmor0200.dll tessel_fake_reader.dll; do
+    timeout --kill-after=10 120 "${WINE64[@]}" regsvr32 /s "$(wine_path "$build/bin/$dll")" \
+      >>"$work/tessel-register.log" 2>&1 </dev/null || { echo "screenshots: registering $dll failed" >&2; return 1; }
+  done
+  shot tessel-main "$build/bin/tessel_show.exe" "$(wine_path "$build/bin/Tessel.exe")" \
+    'C:\Документы\Отчёт за квартал.doc'
+}
+tessel_shot || status=1
 exit $status

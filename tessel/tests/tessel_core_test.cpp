@@ -1,0 +1,47 @@
+// The stream lister's portable rules: the usage text's layout, the row texts' choice between
+// short name, kind and stream id, the viewer's command line and the program's arguments.
+#include <gtest/gtest.h>
+
+#include "core/TesselTexts.h"
+
+namespace {
+
+using namespace tessel::core;
+
+TEST(TesselTexts, UsageTextIsThreeParagraphsWithTheNameGluedToItsExtensionHint) {
+    EXPECT_EQ(
+        u"Использование: \r\n\r\nTessel[.EXE] FileName\r\n\r\n"
+        u"Выводит список всех альтернативных NTFS потоков для заданного файла или каталога.",
+        UsageText(u"Tessel"));
+    EXPECT_EQ(0u, UsageText(u"Другое имя").find(u"Использование: \r\n\r\nДругое имя[.EXE] FileName\r\n"));
+}
+
+TEST(TesselTexts, RowTextsPreferTheShortNameThenTheFirstKindThenTheStreamId) {
+    EXPECT_EQ(u"abc", DisplayName(u"abc", 4));
+    EXPECT_EQ(u"abc", DisplayName(u"abc", std::nullopt));  // a named stream of an unknown kind
+    EXPECT_EQ(u"{Data}", DisplayName(u"", 1));
+    EXPECT_EQ(u"{Sparse Block}", DisplayName(u"", 9));
+    EXPECT_EQ(u"{Unknown}", DisplayName(u"", std::nullopt));
+    EXPECT_EQ(u"{Unknown}", DisplayName(u"", 10));  // outside the table: no kind
+    EXPECT_EQ(u"SECURITY_DATA", StreamIdText(3, u"0x00000003"));
+    EXPECT_EQ(u"0x0000000A", StreamIdText(std::nullopt, u"0x0000000A"));
+    EXPECT_EQ(u"0x0000000B", StreamIdText(11, u"0x0000000B"));
+}
+
+TEST(TesselTexts, ViewerCommandLineQuotesBothPartsAndEscapesNothing) {
+    EXPECT_EQ(u"\"Write.EXE\" \"C:\\f.txt::$DATA\"", ViewerCommandLine(u"Write.EXE", u"C:\\f.txt::$DATA"));
+    // Whatever the settings file holds is wrapped as it is, quotes included.
+    EXPECT_EQ(u"\"\"C:\\v.exe\" /x\" \"a\"", ViewerCommandLine(u"\"C:\\v.exe\" /x", u"a"));
+    EXPECT_EQ(u"\"\" \"\"", ViewerCommandLine(u"", u""));
+}
+
+TEST(TesselTexts, ArgumentTextSkipsTheProgramNameQuotedOrNot) {
+    EXPECT_EQ(u"a b", ArgumentText(u"Tessel.exe a b"));
+    EXPECT_EQ(u"\"x y\" z", ArgumentText(u"\"C:\\Program Files\\Tessel.exe\"   \"x y\" z"));
+    EXPECT_EQ(u"", ArgumentText(u"Tessel.exe"));
+    EXPECT_EQ(u"", ArgumentText(u"\"unterminated name"));
+    EXPECT_EQ(u"", ArgumentText(u""));
+    EXPECT_EQ(u"x", ArgumentText(u"prog\tx"));
+}
+
+}  // namespace
