@@ -8,36 +8,29 @@
 #include <wrl/client.h>
 
 #include <functional>
+#include <utility>
+
+#include "EventSink.h"
 
 namespace kelmor {
 
-class TabShownSink final : public IDispatch {
+class TabShownSink final : public EventSink {
 public:
     using Handler = std::function<void(LONG currentTab)>;
 
     // A new sink connected to `tabControl`'s events (one reference held by the caller). Fails
     // with the connection's error; nothing is connected then.
     static HRESULT Connect(IUnknown* tabControl, Handler handler, Microsoft::WRL::ComPtr<TabShownSink>* sink);
-    // Ends the connection; the handler is not called any more. Safe to call twice.
-    void Disconnect();
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT* argErr) override;
 
 private:
-    explicit TabShownSink(Handler handler);
-    ~TabShownSink();
+    explicit TabShownSink(Handler handler) : handler_(std::move(handler)) {}
+    ~TabShownSink() override = default;
+    void ForgetHandler() override { handler_ = nullptr; }
 
-    LONG refs_ = 1;
     Handler handler_;
-    Microsoft::WRL::ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
 };
 
 }  // namespace kelmor

@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "Module.h"
 #include "Owners.h"
 
 using Microsoft::WRL::ComPtr;
@@ -73,9 +72,10 @@ HRESULT TextBoxEventSink::Connect(IDispatch* control, TextBoxEventHandler* handl
     ComPtr<TextBoxEventSink> sink;
     Adopt(sink, new (std::nothrow) TextBoxEventSink());
     if (!sink) return E_OUTOFMEMORY;
-    hr = EventInterfaceOf(control, container.Get(), &sink->events_);
+    IID events = IID_NULL;
+    hr = EventInterfaceOf(control, container.Get(), &events);
     if (FAILED(hr)) return hr;
-    if (ComPtr<ITypeInfo> info = EventTypeInfo(control, sink->events_)) {
+    if (ComPtr<ITypeInfo> info = EventTypeInfo(control, events)) {
         struct { const wchar_t* name; DISPID* id; } members[] = {
             {L"KeyDown", &sink->keyDown_}, {L"GotFocus", &sink->gotFocus_}, {L"LostFocus", &sink->lostFocus_}};
         for (auto& member : members) {
@@ -85,58 +85,15 @@ HRESULT TextBoxEventSink::Connect(IDispatch* control, TextBoxEventHandler* handl
             *member.id = SUCCEEDED(info->GetIDsOfNames(&name, 1, &id)) ? id : DISPID_UNKNOWN;
         }
     }
-    hr = container->FindConnectionPoint(sink->events_, &sink->point_);
-    if (FAILED(hr)) return hr;
-    hr = sink->point_->Advise(static_cast<IDispatch*>(sink.Get()), &sink->cookie_);
+    sink->handler_ = handler;
+    hr = sink->Advise(container.Get(), events);
     if (FAILED(hr)) {
-        sink->point_.Reset();
+        sink->handler_ = nullptr;
         return hr;
     }
-    sink->handler_ = handler;
     *result = sink;
     return S_OK;
 }
-
-void TextBoxEventSink::Disconnect() {
-    handler_ = nullptr;
-    if (point_) {
-        ComPtr<IConnectionPoint> point = std::move(point_);
-        point->Unadvise(cookie_);
-    }
-}
-
-HRESULT TextBoxEventSink::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        (!IsEqualIID(events_, IID_NULL) && IsEqualIID(riid, events_))) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG TextBoxEventSink::AddRef() { return InterlockedIncrement(&refs_); }
-
-ULONG TextBoxEventSink::Release() {
-    LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-}
-
-HRESULT TextBoxEventSink::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT TextBoxEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT TextBoxEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
 HRESULT TextBoxEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                                  UINT*) {

@@ -14,6 +14,8 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include "EventSink.h"
+
 namespace kelmor {
 
 class TextBoxEventHandler {
@@ -27,33 +29,22 @@ protected:
     ~TextBoxEventHandler() = default;
 };
 
-class TextBoxEventSink final : public IDispatch {
+class TextBoxEventSink final : public EventSink {
 public:
     // Connects a new sink for `handler` to the events of `control`. Fails with E_NOINTERFACE
     // when the control raises no events, or with the connection point's own failure.
     static HRESULT Connect(IDispatch* control, TextBoxEventHandler* handler,
                            Microsoft::WRL::ComPtr<TextBoxEventSink>* result);
-    // Stops the events and forgets the handler; again is harmless.
-    void Disconnect();
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* excep, UINT* argErr) override;
 
 private:
     TextBoxEventSink() = default;
-    ~TextBoxEventSink() = default;
+    ~TextBoxEventSink() override = default;
+    void ForgetHandler() override { handler_ = nullptr; }
 
-    LONG refs_ = 1;
     TextBoxEventHandler* handler_ = nullptr;
-    IID events_ = IID_NULL;
-    Microsoft::WRL::ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
     DISPID keyDown_ = DISPID_KEYDOWN;
     DISPID gotFocus_ = 1;
     DISPID lostFocus_ = 2;

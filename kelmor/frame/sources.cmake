@@ -20,6 +20,7 @@ set(KELMOR_frame_SOURCES
   nvkBenchMark.cpp
   nvkBenchMarkHP.cpp
   nvkTextBoxDefButtonWatcher.cpp
+  EventSink.cpp
   TextBoxEventSink.cpp
   CTextBoxInsertHook.cpp
   CommandLineParser.cpp
