@@ -11,6 +11,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. tools/x11-session.sh
 user_display=${DISPLAY:-}
 
 build=$(realpath -m "${KELMOR_BUILD_DIR:-build/win64}")
@@ -33,21 +34,15 @@ target=$(realpath -m "$target")
 
 bash tools/wine-prefix.sh "$build/wine" || exit 1
 work=$(mktemp -d /tmp/tessel-run.XXXXXX)
-xvfb_pid=
 cleanup() {
   [ -d "$work/wine/prefix" ] && bash "$root/tools/wine-prefix.sh" "$work/wine" --shutdown
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 mkdir -p "$work/wine" "$work/marks"
-cp -a "$build/wine/prefix" "$work/wine/prefix" || exit 1
-sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$work/wine/prefix/user.reg"
-# Wine draws the caption buttons with its Marlett font.
-if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-  cp /usr/share/wine/fonts/marlett.ttf "$work/wine/prefix/drive_c/windows/Fonts/"
-fi
+x11_prefix_copy "$build/wine/prefix" "$work/wine/prefix" || exit 1
 . tools/wine-env.sh "$work/wine"
 
 # The user's display when it answers, else a virtual screen on a free display number.
@@ -56,16 +51,7 @@ if [ -n "$user_display" ] && timeout 5 xwd -root -silent -display "$user_display
   export DISPLAY=$user_display
   on_user_display=true
 else
-  display=
-  for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || { echo "run: no free display number" >&2; exit 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-  [ -e "/tmp/.X11-unix/X$display" ] || { echo "run: Xvfb did not start, see $work/xvfb.log" >&2; exit 1; }
-  export DISPLAY=":$display"
+  xvfb_start "$work" || exit 1
 fi
 
 # The library, registered in the copy (with the display set: the first program starts Wine's
@@ -89,9 +75,7 @@ if [ ! -s "$work/marks/ready" ]; then
   touch "$work/marks/done"; wait "$show_pid"; exit 1
 fi
 sleep 0.5  # the window's last paint
-read -r left top width height <"$work/marks/ready"
-timeout 30 import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" +repage \
-  "$root/build/run-tessel.png" && echo "screenshot: build/run-tessel.png (${width}x${height})"
+window_shot "$work/marks/ready" "$root/build/run-tessel.png" && echo "screenshot: build/run-tessel.png ($shot_size)"
 cat "$work/marks/rows.txt"
 if $on_user_display; then
   echo "The window is open on $DISPLAY; close it (or press Esc) to end."

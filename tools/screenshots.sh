@@ -37,38 +37,21 @@ done
 # The build's prefix as the template (made with the test settings when missing).
 bash "$here/wine-prefix.sh" "$build/wine" || exit 1
 . "$here/wine-env.sh" "$build/wine"
+. "$here/x11-session.sh"
 
 work=$(mktemp -d /tmp/kelmor-shots.XXXXXX)
-xvfb_pid=
 cleanup() {
   if [ -d "$work/prefix" ]; then
     WINEPREFIX="$work/prefix" timeout 30 "$WINESERVER" -k >/dev/null 2>&1
   fi
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A free display number: no lock file and no socket.
-display=
-for n in $(seq 90 199); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "screenshots: no free display number" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || { echo "screenshots: Xvfb did not start, see $work/xvfb.log" >&2; exit 1; }
-
-# The copy draws through X11 instead of the null driver (unmanaged windows: no window manager).
-cp -a "$WINEPREFIX" "$work/prefix"
-sed -i 's/^"Graphics"="null"/"Graphics"="x11"/' "$work/prefix/user.reg"
-# Wine draws the caption buttons with its Marlett font.
-if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-  cp /usr/share/wine/fonts/marlett.ttf "$work/prefix/drive_c/windows/Fonts/"
-fi
+xvfb_start "$work" || exit 1
+x11_prefix_copy "$WINEPREFIX" "$work/prefix" || exit 1
 export WINEPREFIX="$work/prefix"
-export DISPLAY=":$display"
 
 # shot NAME PROGRAM [ARGS]: runs the program with a marker folder and ARGS, waits for its "ready" file (the
 # window's screen rectangle: left top width height), cuts the window out of the screen into
@@ -85,14 +68,12 @@ shot() {
     touch "$marks/done"; wait "$pid"; return 1
   fi
   sleep 0.5  # the last paint after the click
-  local left top width height
-  read -r left top width height <"$marks/ready"
   mkdir -p "$out"
-  timeout 30 import -display ":$display" -window root -crop "${width}x${height}+${left}+${top}" +repage "$out/$name.png"
+  window_shot "$marks/ready" "$out/$name.png"
   local rc=$?
   touch "$marks/done"
   wait "$pid" || true
-  [ $rc -eq 0 ] && echo "wrote docs/screenshots/$name.png (${width}x${height})"
+  [ $rc -eq 0 ] && echo "wrote docs/screenshots/$name.png ($shot_size)"
   return $rc
 }
 
