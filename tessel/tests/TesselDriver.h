@@ -11,20 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "WindowSupport.h"
 #include "frmMainControls.h"
 
 namespace tessel::test {
 
 // A window's text, read with a timeout ("<no answer>" from a hung window).
-inline std::wstring TextOf(HWND window) {
-    std::wstring text(4096, L'\0');
-    DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 5000, &got))
-        return L"<no answer>";
-    text.resize(got);
-    return text;
-}
+inline std::wstring TextOf(HWND window) { return kelmor::test::WindowText(window); }
 
 inline std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};

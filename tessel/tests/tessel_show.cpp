@@ -12,21 +12,14 @@
 #include <string>
 
 #include "TesselDriver.h"
+#include "Variants.h"
 
 namespace {
 
+using kelmor::test::Utf8;
+
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
 }
 
 // Written under another name and renamed, so that a reader never sees half of it.

@@ -23,21 +23,16 @@
 #include <string>
 #include <vector>
 
+#include "Variants.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
 // ------------------------------------------------------------------------------ text
 
-std::string Utf8(const wchar_t* text, int length) {
-    if (text == nullptr || length <= 0) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-    return out;
-}
-std::string Utf8(const std::wstring& text) { return Utf8(text.c_str(), static_cast<int>(text.size())); }
-std::string Utf8(BSTR text) { return Utf8(text, static_cast<int>(SysStringLen(text))); }
+using kelmor::test::Utf8;
+std::string Utf8(BSTR text) { return Utf8(kelmor::test::FromBstr(text)); }
 
 std::wstring Wide(const char* utf8) {
     const int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "WindowSupport.h"
+
 namespace kelmor::test {
 
 class AboutBoxDriver {
@@ -18,21 +20,11 @@ public:
 
     // Waits until the thread shows its about box; false after `timeoutMs`.
     bool WaitForWindow(DWORD timeoutMs) {
-        return WaitFor([&] {
+        return WaitUntil([&] {
             window_ = nullptr;
             EnumThreadWindows(thread_, &FindAboutBox, reinterpret_cast<LPARAM>(&window_));
             return window_ != nullptr;
         }, timeoutMs);
-    }
-
-    // Polls `condition` every 20 ms until it holds; false after `timeoutMs`.
-    static bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        for (;;) {
-            if (condition()) return true;
-            if (GetTickCount64() >= deadline) return false;
-            Sleep(20);
-        }
     }
 
     HWND Window() const { return window_; }
@@ -107,7 +99,7 @@ public:
     // with `button`. False when none appears within `timeoutMs` or it does not close.
     bool AnswerMessageBox(int button, std::wstring* caption, std::wstring* text, DWORD timeoutMs = 10000) const {
         std::pair<HWND, HWND> search{window_, nullptr};
-        if (!WaitFor([&] {
+        if (!WaitUntil([&] {
                 search.second = nullptr;
                 EnumThreadWindows(thread_, &FindMessageBox, reinterpret_cast<LPARAM>(&search));
                 return search.second != nullptr;
@@ -117,11 +109,11 @@ public:
         *caption = TextOf(box);
         *text = TextOf(GetDlgItem(box, 0xFFFF));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-        return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+        return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     }
 
     bool WaitClosed(DWORD timeoutMs = 5000) const {
-        return WaitFor([&] { return !IsWindow(window_) || !IsWindowVisible(window_); }, timeoutMs);
+        return WaitUntil([&] { return !IsWindow(window_) || !IsWindowVisible(window_); }, timeoutMs);
     }
 
     // Closes every dialog the thread still shows (message boxes first): the end of a failed
@@ -164,13 +156,7 @@ private:
         }
         return TRUE;
     }
-    static std::wstring TextOf(HWND w) {
-        wchar_t text[1024] = {};
-        DWORD_PTR got = 0;
-        if (!w || !SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got))
-            return L"<no answer>";
-        return std::wstring(text, got);
-    }
+    static std::wstring TextOf(HWND w) { return WindowText(w); }
 
     DWORD thread_;
     HWND window_ = nullptr;

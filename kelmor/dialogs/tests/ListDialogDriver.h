@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "WindowSupport.h"
+
 namespace kelmor::test {
 
 class ListDialogDriver {
@@ -106,13 +108,7 @@ private:
         }
         return TRUE;
     }
-    static std::wstring TextOf(HWND w) {
-        wchar_t text[1024] = {};
-        DWORD_PTR got = 0;
-        if (!SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got))
-            return L"<no answer>";
-        return std::wstring(text, got);
-    }
+    static std::wstring TextOf(HWND w) { return WindowText(w); }
 
     DWORD thread_;
     HWND window_ = nullptr;

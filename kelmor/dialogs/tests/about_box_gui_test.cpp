@@ -35,6 +35,7 @@ using kelmor::frmAbout;
 using kelmor::test::AboutBoxDriver;
 using kelmor::test::FakeDispatch;
 using kelmor::test::Hr;
+using kelmor::test::WaitUntil;
 
 constexpr HRESULT kNoSuchMember = static_cast<HRESULT>(0x800A01B6);  // error 438
 
@@ -321,24 +322,24 @@ TEST_F(AboutBoxGuiTest, PageKeysStepThroughAllFourPagesWithWrapAround) {
     EXPECT_EQ(Hr(S_OK), Hr(ShowEx(L"a@b.c", L"Строка 1\r\nСтрока 2", nullptr, [&](AboutBoxDriver& d) {
         auto pageAfter = [&](WPARAM key, int expected) {
             d.PressKey(key);
-            EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.VisiblePage(frmAbout::kTabId) == expected; }))
+            EXPECT_TRUE(WaitUntil([&] { return d.VisiblePage(frmAbout::kTabId) == expected; }))
                 << "expected page " << expected << ", shown " << d.VisiblePage(frmAbout::kTabId);
         };
         EXPECT_EQ(0, d.VisiblePage(frmAbout::kTabId));
         pageAfter(VK_NEXT, 1);
         // The description page focuses its text, with margins of 2 pixels on both sides.
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.Focus() == d.Control(frmAbout::kDescriptionId); }));
+        EXPECT_TRUE(WaitUntil([&] { return d.Focus() == d.Control(frmAbout::kDescriptionId); }));
         EXPECT_EQ(MAKELONG(2, 2), SendMessageW(d.Control(frmAbout::kDescriptionId), EM_GETMARGINS, 0, 0));
         EXPECT_EQ(L"Строка 1\r\nСтрока 2", d.Text(frmAbout::kDescriptionId));
         // Tab visits the description, Ok and System Info; the hidden pages are skipped.
         for (int id : {frmAbout::kOkId, frmAbout::kSysInfoId, frmAbout::kDescriptionId}) {
             d.PressKey(VK_TAB);
-            EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.Focus() == d.Control(id); })) << "control " << id;
+            EXPECT_TRUE(WaitUntil([&] { return d.Focus() == d.Control(id); })) << "control " << id;
         }
         pageAfter(VK_NEXT, 2);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.Focus() == d.Control(frmAbout::kModulesId); }));
+        EXPECT_TRUE(WaitUntil([&] { return d.Focus() == d.Control(frmAbout::kModulesId); }));
         pageAfter(VK_NEXT, 3);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.Focus() == d.Control(frmAbout::kOkId); }));
+        EXPECT_TRUE(WaitUntil([&] { return d.Focus() == d.Control(frmAbout::kOkId); }));
         pageAfter(VK_NEXT, 0);
         pageAfter(VK_PRIOR, 3);
         pageAfter(VK_PRIOR, 2);
@@ -355,16 +356,16 @@ TEST_F(AboutBoxGuiTest, AnEmptyDescriptionLeavesItsPageOutAndTheIconStepsPages) 
     EXPECT_EQ(Hr(S_OK), Hr(ShowEx(L"a@b.c", L"", nullptr, [&](AboutBoxDriver& d) {
         EXPECT_EQ(0, d.VisiblePage(frmAbout::kTabId));
         d.PressKey(VK_NEXT);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.VisiblePage(frmAbout::kTabId) == 2; }));
+        EXPECT_TRUE(WaitUntil([&] { return d.VisiblePage(frmAbout::kTabId) == 2; }));
         EXPECT_FALSE(d.Shows(frmAbout::kTabId[1]));
         // A click on the icon shows the next page; a double click goes two pages on.
         d.Click(frmAbout::kIconId);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.VisiblePage(frmAbout::kTabId) == 3; }));
+        EXPECT_TRUE(WaitUntil([&] { return d.VisiblePage(frmAbout::kTabId) == 3; }));
         d.Click(frmAbout::kIconId, true);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.VisiblePage(frmAbout::kTabId) == 2; }))
+        EXPECT_TRUE(WaitUntil([&] { return d.VisiblePage(frmAbout::kTabId) == 2; }))
             << "shown " << d.VisiblePage(frmAbout::kTabId);
         d.PressKey(VK_PRIOR);
-        EXPECT_TRUE(AboutBoxDriver::WaitFor([&] { return d.VisiblePage(frmAbout::kTabId) == 0; }));
+        EXPECT_TRUE(WaitUntil([&] { return d.VisiblePage(frmAbout::kTabId) == 0; }));
         d.PressKey(VK_RETURN);
     })));
 }

@@ -47,7 +47,7 @@ int wmain(int argc, wchar_t** argv) {
             for (int i = 0; i < page; ++i) {
                 const int before = d.VisiblePage(kelmor::frmAbout::kTabId);
                 d.PressKey(VK_NEXT);
-                kelmor::test::AboutBoxDriver::WaitFor([&] { return d.VisiblePage(kelmor::frmAbout::kTabId) != before; });
+                kelmor::test::WaitUntil([&] { return d.VisiblePage(kelmor::frmAbout::kTabId) != before; });
             }
             kelmor::test::ReportReadyAndWaitForDone(folder, d.Window());
             d.PressKey(VK_ESCAPE);

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "WindowSupport.h"
+
 namespace kelmor::test {
 
 struct SeenBox {
@@ -41,18 +43,7 @@ public:
     }
 
 private:
-    static std::wstring TextOf(HWND window) {
-        DWORD_PTR length = 0;
-        if (!window || !SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
-            return L"<no answer>";
-        std::wstring text(length + 1, L'\0');
-        DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                                 SMTO_ABORTIFHUNG, 5000, &copied))
-            return L"<no answer>";
-        text.resize(copied);
-        return text;
-    }
+    static std::wstring TextOf(HWND window) { return WindowText(window); }
 
     struct Search {
         DWORD threadId;

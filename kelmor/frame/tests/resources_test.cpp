@@ -15,17 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "Variants.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                              0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
+using kelmor::test::Utf8;
+
 
 std::wstring DllPath() {
   wchar_t buffer[MAX_PATH];

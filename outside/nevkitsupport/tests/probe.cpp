@@ -14,19 +14,13 @@
 #include <cwchar>
 #include <string>
 
+#include "Variants.h"
+
 namespace {
 
 int failures = 0;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                        nullptr);
-    return out;
-}
+using kelmor::test::Utf8;
 
 // Compares one status and text with what is expected and prints both.
 void Check(const char* what, LONG status, BSTR text, LONG expectedStatus, const std::wstring& expectedText) {
