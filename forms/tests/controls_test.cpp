@@ -15,6 +15,7 @@
 #include "Kelmor0200.h"
 #include "TestSupport.h"
 #include "TextBoxControl.h"
+#include "TextBoxEventRecorder.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ using kelmor::TextBoxControl;
 using kelmor::test::Hr;
 using kelmor::test::Press;
 using kelmor::test::Pump;
-
-// A KeyDown handler that takes every Delete key, and counts the focus events.
-class Sink final : public kelmor::test::StackDispatch {
-public:
-    Sink() : StackDispatch(DIID_TextBoxEvents) {}
-    bool swallowDelete = true;
-    int gotFocus = 0;
-    int lostFocus = 0;
-
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        if (id == DISPID_KEYDOWN && params->cArgs == 2 && swallowDelete && *V_I2REF(&params->rgvarg[1]) == VK_DELETE)
-            *V_I2REF(&params->rgvarg[1]) = 0;
-        if (id == 1) ++gotFocus;
-        if (id == 2) ++lostFocus;
-        return S_OK;
-    }
-};
 
 class FormsControls : public ::testing::Test {
 protected:
@@ -129,13 +112,10 @@ TEST_F(FormsControls, DefaultRoleMovesBetweenButtons) {
 // come from the real control.
 TEST_F(FormsControls, KeyDownValuesComeBackFromTheHandler) {
     ShowModeless();
-    Sink sink;
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(Hr(S_OK), Hr(static_cast<::TextBox*>(box_)->QueryInterface(IID_PPV_ARGS(&container))));
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(Hr(S_OK), Hr(container->FindConnectionPoint(DIID_TextBoxEvents, &point)));
-    DWORD cookie = 0;
-    ASSERT_EQ(Hr(S_OK), Hr(point->Advise(&sink, &cookie)));
+    kelmor::test::TextBoxEventRecorder sink;
+    sink.takeKey = VK_DELETE;
+    const DWORD cookie = sink.Connect(static_cast<::TextBox*>(box_));
+    ASSERT_NE(cookie, 0u);
 
     BSTR text = SysAllocString(L"абв");
     box_->put_Text(text);
@@ -149,7 +129,7 @@ TEST_F(FormsControls, KeyDownValuesComeBackFromTheHandler) {
     box_->get_Text(&now);
     EXPECT_STREQ(now, L"абв") << "Delete taken by the handler";
     SysFreeString(now);
-    sink.swallowDelete = false;
+    sink.takeKey = 0;
     Press({}, VK_DELETE);
     box_->get_Text(&now);
     EXPECT_STREQ(now, L"бв") << "Delete passed on";
@@ -158,7 +138,7 @@ TEST_F(FormsControls, KeyDownValuesComeBackFromTheHandler) {
     SetFocus(other_->Handle());
     Pump(30);
     EXPECT_EQ(sink.lostFocus, 1);
-    EXPECT_EQ(Hr(S_OK), Hr(point->Unadvise(cookie)));
+    sink.Disconnect(cookie);
 }
 
 // A modal show disables the thread's other windows and returns when the form is hidden.

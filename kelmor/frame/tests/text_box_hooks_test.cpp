@@ -19,6 +19,7 @@
 #include "Kelmor0200.h"
 #include "TestSupport.h"
 #include "TextBoxControl.h"
+#include "TextBoxEventRecorder.h"
 #include "nvkMain.h"
 #include "nvkTextBoxDefButtonWatcher.h"
 
@@ -57,42 +58,7 @@ void SetClipboardText(const wchar_t* text) {
 
 // Records the KeyDown values a control's handlers leave behind: connected after the hook, it
 // sees what the control will act on.
-class KeyRecorder final : public kelmor::test::StackDispatch {
-public:
-    KeyRecorder() : StackDispatch(DIID_TextBoxEvents) {}
-    std::vector<std::pair<SHORT, SHORT>> keys;
-    int gotFocus = 0;
-    int lostFocus = 0;
-
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        if (id == DISPID_KEYDOWN && params->cArgs == 2)
-            keys.emplace_back(*V_I2REF(&params->rgvarg[1]), *V_I2REF(&params->rgvarg[0]));
-        if (id == 1) ++gotFocus;
-        if (id == 2) ++lostFocus;
-        return S_OK;
-    }
-
-    // Connects to `control`'s events; the cookie to disconnect with.
-    DWORD Connect(IUnknown* control) {
-        ComPtr<IConnectionPointContainer> container;
-        EXPECT_EQ(Hr(S_OK), Hr(control->QueryInterface(IID_PPV_ARGS(&container))));
-        if (!container) return 0;
-        EXPECT_EQ(Hr(S_OK), Hr(container->FindConnectionPoint(DIID_TextBoxEvents, &point_)));
-        DWORD cookie = 0;
-        if (point_) {
-            EXPECT_EQ(Hr(S_OK), Hr(point_->Advise(this, &cookie)));
-        }
-        return cookie;
-    }
-    void Disconnect(DWORD cookie) {
-        if (point_) point_->Unadvise(cookie);
-        point_.Reset();
-    }
-
-private:
-    ComPtr<IConnectionPoint> point_;
-};
+using KeyRecorder = kelmor::test::TextBoxEventRecorder;
 
 class TextBoxHooks : public ::testing::Test {
 protected:
