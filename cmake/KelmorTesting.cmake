@@ -1,11 +1,14 @@
 # Test registration helpers.
 #
 #   kelmor_native_test(NAME SOURCES ... [LIBS ...])  host build only: GoogleTest under ASan/UBSan
-#   kelmor_win_test(NAME SOURCES ... [LIBS ...])     Windows builds only: GoogleTest run by wine64
-#   kelmor_script_test(NAME FILE)                    Windows builds only: VBScript run by cscript
+#   kelmor_win_test(NAME SOURCES ... [LIBS ...] [TIMEOUT s] [DESKTOP])
+#                                                    Windows builds only: GoogleTest run by wine64
+#   kelmor_script_test(NAME FILE [DESKTOP])          Windows builds only: VBScript run by cscript
 #
 # Each test program is one CTest test (a Wine start costs about a second, so cases are grouped
-# into few programs rather than discovered one by one).
+# into few programs rather than discovered one by one). Windows tests run in parallel, except
+# those marked DESKTOP: they show windows on the prefix's one desktop (focus, foreground, real
+# key input) and run one at a time (CTest resource lock "desktop").
 
 function(kelmor_native_test name)
   if(WIN32)
@@ -22,14 +25,16 @@ function(kelmor_win_test name)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main ole32 oleaut32 uuid)
   kelmor_warnings(${name})
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    # The 32-bit build is link-checked only: this machine cannot execute 32-bit code.
     add_test(NAME win.${name} COMMAND ${name})
     kelmor_wine_test_properties(win.${name} "${T_TIMEOUT}")
+    if(T_DESKTOP)
+      set_tests_properties(win.${name} PROPERTIES RESOURCE_LOCK desktop)
+    endif()
   endif()
 endfunction()
 
@@ -37,10 +42,14 @@ function(kelmor_script_test name file)
   if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
     return()
   endif()
+  cmake_parse_arguments(T "DESKTOP" "" "" ${ARGN})
   add_test(NAME script.${name}
            COMMAND bash ${PROJECT_SOURCE_DIR}/tools/run-vbs.sh ${KELMOR_WINE_DIR}
                    ${PROJECT_SOURCE_DIR}/tests/scripts/lib.vbs ${file})
   kelmor_wine_test_properties(script.${name} "")
+  if(T_DESKTOP)
+    set_tests_properties(script.${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()
 
 #   kelmor_fuzz_target(NAME SOURCES ... [LIBS ...] [SEEDS dir])
@@ -71,15 +80,22 @@ endfunction()
 
 #   kelmor_inproc_test(NAME SOURCES ... [LIBS ...])
 # Windows builds only: a GoogleTest program that links the library's code itself (kelmor_impl)
-# and embeds its type library, to test library-internal operations that no COM client reaches.
+# with kelmor_inproc_support (the embedded type library, the library's error sources), to test
+# library-internal operations that no COM client reaches.
 function(kelmor_inproc_test name)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
-  kelmor_win_test(${name} SOURCES ${T_SOURCES} $<TARGET_OBJECTS:kelmor_inproc_test>
-                  LIBS kelmor_impl ${T_LIBS} TIMEOUT "${T_TIMEOUT}")
+  cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  set(desktop)
+  if(T_DESKTOP)
+    set(desktop DESKTOP)
+  endif()
+  kelmor_win_test(${name} SOURCES ${T_SOURCES} $<TARGET_OBJECTS:kelmor_inproc_support>
+                  LIBS kelmor_impl ${T_LIBS} TIMEOUT "${T_TIMEOUT}" ${desktop})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+  # The library's precompiled platform headers serve the test's files too (same definitions).
+  target_precompile_headers(${name} REUSE_FROM kelmor_impl)
 endfunction()
 
 #   kelmor_benchmark(NAME SOURCES ... [LIBS ...])

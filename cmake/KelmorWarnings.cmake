@@ -7,3 +7,11 @@ if(KELMOR_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Windows targets compile the platform headers (and the library's generated header, where the
+# target sees it) once per target instead of once per file.
+function(kelmor_windows_pch target)
+  if(WIN32)
+    target_precompile_headers(${target} PRIVATE ${PROJECT_SOURCE_DIR}/base/WindowsPch.h)
+  endif()
+endfunction()

@@ -1,6 +1,6 @@
 #include "FrameControl.h"
 
-#include "FormWindow.h"
+#include "ScreenScale.h"
 
 namespace kelmor {
 namespace {
@@ -38,8 +38,8 @@ FrameControl* FrameControl::New(HWND parent, int id, int left, int top, int widt
     FrameControl* frame = DispatchObject::New<FrameControl>();
     if (!frame) return nullptr;
     frame->hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                   FormWindow::TwipsToPixelsX(left), FormWindow::TwipsToPixelsY(top),
-                                   FormWindow::TwipsToPixelsX(width), FormWindow::TwipsToPixelsY(height), parent,
+                                   TwipsToPixelsX(left), TwipsToPixelsY(top),
+                                   TwipsToPixelsX(width), TwipsToPixelsY(height), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), FrameModule(), nullptr);
     if (!frame->hwnd_) {
         frame->Release();
@@ -88,7 +88,7 @@ LRESULT CALLBACK FrameControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam
 
 void FrameControl::MoveTo(int left, int top) {
     if (!hwnd_) return;
-    SetWindowPos(hwnd_, nullptr, FormWindow::TwipsToPixelsX(left), FormWindow::TwipsToPixelsY(top), 0, 0,
+    SetWindowPos(hwnd_, nullptr, TwipsToPixelsX(left), TwipsToPixelsY(top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

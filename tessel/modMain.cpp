@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "AppObject.h"
+#include "ErrorInfo.h"
 #include "MessageBox.h"
 #include "Owners.h"
 #include "RuntimeError.h"
@@ -146,6 +147,9 @@ void End() {
 }  // namespace tessel::modMain
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Errors of the forms objects inside the program (its application object, error objects)
+    // name the program as their source.
+    kelmor::SetErrorSourceNamer([](REFIID) { return std::wstring(tessel::kErrorSource); });
     if (FAILED(CoInitialize(nullptr))) return 1;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

@@ -18,6 +18,28 @@ for preset in native win64 win32; do
   step "build $preset" cmake --build --preset "$preset"
 done
 
+# The shipped binaries hold nothing of the forms that only tests use.
+shipped_clean() {
+  local preset nm bin found=0
+  for preset in win64 win32; do
+    nm=x86_64-w64-mingw32-nm
+    [ "$preset" = win32 ] && nm=i686-w64-mingw32-nm
+    for bin in build/$preset/bin/Kelmor0200.dll build/$preset/bin/Tessel.exe; do
+      if [ ! -f "$bin" ]; then
+        echo "$bin is missing"
+        found=1
+        continue
+      fi
+      if "$nm" -C "$bin" | grep -E 'kelmor::(FormWindow|CommandButtonControl)\b'; then
+        echo "$bin holds test forms"
+        found=1
+      fi
+    done
+  done
+  return $found
+}
+step "shipped binaries without test code" shipped_clean
+
 step "native tests" ctest --preset native
 step "windows and script tests (wine64)" ctest --preset win64
 

@@ -13,6 +13,7 @@
 #include "FormWindow.h"
 #include "GuiSupport.h"
 #include "Kelmor0200.h"
+#include "ScreenScale.h"
 #include "TestSupport.h"
 #include "TextBoxControl.h"
 #include "TextBoxEventRecorder.h"
@@ -23,6 +24,7 @@ using Microsoft::WRL::ComPtr;
 using kelmor::CommandButtonControl;
 using kelmor::FormWindow;
 using kelmor::TextBoxControl;
+using kelmor::TwipsToPixelsX;
 using kelmor::test::Hr;
 using kelmor::test::Press;
 using kelmor::test::Pump;
@@ -169,7 +171,7 @@ TEST_F(FormsControls, LayoutInTwips) {
     RECT r{};
     GetWindowRect(box_->Handle(), &r);
     EXPECT_EQ(r.right - r.left, dpi) << "a text box 1440 twips wide";
-    EXPECT_EQ(FormWindow::TwipsToPixelsX(720), dpi / 2);
+    EXPECT_EQ(TwipsToPixelsX(720), dpi / 2);
 }
 
 }  // namespace

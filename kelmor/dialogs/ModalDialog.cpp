@@ -1,25 +1,9 @@
 #include "ModalDialog.h"
 
+#include "ModalLoop.h"
 #include "Module.h"
 
 namespace kelmor {
-namespace {
-
-struct DisabledWindows {
-    HWND form;
-    std::vector<HWND> list;
-};
-
-BOOL CALLBACK DisableOne(HWND window, LPARAM context) {
-    auto* d = reinterpret_cast<DisabledWindows*>(context);
-    if (window != d->form && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        EnableWindow(window, FALSE);
-        d->list.push_back(window);
-    }
-    return TRUE;
-}
-
-}  // namespace
 
 ModalDialog::~ModalDialog() {
     if (!window_) return;
@@ -55,38 +39,12 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wPara
 
 HRESULT ModalDialog::RunModal(const std::function<void()>& shown) {
     if (!window_) return E_HANDLE;
-    // The thread's other windows take no input while this one is open.
-    DisabledWindows disabled{window_, {}};
-    EnumThreadWindows(GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&disabled));
-
     closed_ = false;
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    if (shown) shown();
-
-    bool quit = false;
-    WPARAM quitCode = 0;
-    MSG msg{};
-    while (!closed_ && window_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {  // WM_QUIT: end the window and hand the request on to the outer loop
-            quit = true;
-            quitCode = msg.wParam;
-            break;
-        }
-        if (got == -1) break;
-        if (PreviewMessage(msg)) continue;
-        if (!IsDialogMessageW(window_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-
-    // The other windows come back before this one hides, so that activation returns to them.
-    for (HWND w : disabled.list)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-    if (window_) ShowWindow(window_, SW_HIDE);
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    ModalLoop loop;
+    loop.ended = [this] { return closed_ || !window_; };
+    loop.preview = [this](const MSG& msg) { return PreviewMessage(msg); };
+    loop.shown = shown;
+    RunModalLoop(window_, loop);
     return S_OK;
 }
 

@@ -1,9 +1,7 @@
 // Base of the library's own modal windows (the list dialog, the about box): a dialog made from
 // an in-memory template whose messages reach the derived window's OnMessage, and the modal loop
-// that shows it. While the loop runs the thread's other windows are disabled; every message
-// passes the derived window's preview first (keys the window handles before its controls),
-// then the dialog keys (Tab, mnemonics). Close() ends the loop; a WM_QUIT ends it too and is
-// handed on to the outer loop.
+// that shows it (RunModalLoop): every message passes the derived window's preview first (keys the
+// window handles before its controls), then the dialog keys. Close() ends the loop.
 #pragma once
 
 #include <windows.h>

@@ -10,7 +10,7 @@
 #include "CTextBoxInsertHook.h"
 #include "CToolHelpInfo.h"
 #include "ErrorInfo.h"
-#include "FormWindow.h"
+#include "ScreenScale.h"
 #include "FrameControl.h"
 #include "MessageBox.h"
 #include "Module.h"
@@ -157,8 +157,8 @@ frmAbout::~frmAbout() {
 }
 
 RECT frmAbout::PixelRect(int left, int top, int width, int height) const {
-    const int x = FormWindow::TwipsToPixelsX(left), y = FormWindow::TwipsToPixelsY(top);
-    return {x, y, x + FormWindow::TwipsToPixelsX(width), y + FormWindow::TwipsToPixelsY(height)};
+    const int x = TwipsToPixelsX(left), y = TwipsToPixelsY(top);
+    return {x, y, x + TwipsToPixelsX(width), y + TwipsToPixelsY(height)};
 }
 
 HRESULT frmAbout::Load() {
@@ -229,7 +229,7 @@ HRESULT frmAbout::OnInit() {
     listFont_ = MakeFont(L"Courier New", kListPoints, FW_NORMAL, false);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
 
-    RECT outer{0, 0, FormWindow::TwipsToPixelsX(kClientWidth), FormWindow::TwipsToPixelsY(kClientHeight)};
+    RECT outer{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
     AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
     SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -272,7 +272,7 @@ HRESULT frmAbout::OnInit() {
     edges_[1] = AddLabel(page3, kEdgeId[1], L"", 120, 645, 4440 - 120, 0, nullptr);
     edges_[0] = AddLabel(page3, kEdgeId[0], L"", 120, 660, 4440 - 120, 0, nullptr);
     for (HWND edge : edges_)  // one pixel high lines
-        if (edge) SetWindowPos(edge, nullptr, 0, 0, FormWindow::TwipsToPixelsX(4440 - 120), 1,
+        if (edge) SetWindowPos(edge, nullptr, 0, 0, TwipsToPixelsX(4440 - 120), 1,
                                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const wchar_t* names[3] = {L"Free Physical Mem:", L"Page File Usage:", L"Reserved Virtual:"};
     const wchar_t* values[3] = {L"%MEM_1%", L"%MEM_2%", L"%MEM_3%"};
@@ -331,8 +331,8 @@ void frmAbout::OnPaint() {
         HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(colour));
         if (!pen) continue;
         HGDIOBJ old = SelectObject(dc, pen);
-        MoveToEx(dc, FormWindow::TwipsToPixelsX(line[0].x), FormWindow::TwipsToPixelsY(line[0].y), nullptr);
-        LineTo(dc, FormWindow::TwipsToPixelsX(line[1].x), FormWindow::TwipsToPixelsY(line[1].y));
+        MoveToEx(dc, TwipsToPixelsX(line[0].x), TwipsToPixelsY(line[0].y), nullptr);
+        LineTo(dc, TwipsToPixelsX(line[1].x), TwipsToPixelsY(line[1].y));
         SelectObject(dc, old);
         DeleteObject(pen);
     }

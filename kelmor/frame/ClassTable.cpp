@@ -95,7 +95,7 @@ const ClassEntry* FindClassByInterface(REFIID iid) {
     return nullptr;
 }
 
-std::wstring ErrorSourceOf(REFIID iid) {
+std::wstring ClassErrorSource(REFIID iid) {
     const ClassEntry* c = FindClassByInterface(iid);
     return c ? std::wstring(kLibraryName) + L"." + c->name : std::wstring(kLibraryName);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
 
 namespace kelmor {
 
@@ -30,6 +31,10 @@ std::span<const InterfaceEntry> OwnedInterfaces();
 
 const ClassEntry* FindClass(REFCLSID clsid);
 const ClassEntry* FindClassByInterface(REFIID iid);
+
+// The library's namer of error sources ("Kelmor0200.<class>"; the library's name for an
+// interface of no public class), passed to SetErrorSourceNamer when the library starts.
+std::wstring ClassErrorSource(REFIID iid);
 
 extern const GUID kLibId;
 inline constexpr WORD kLibMajor = 6;

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "ClassFactory.h"
+#include "ClassTable.h"
+#include "ErrorInfo.h"
 #include "Module.h"
 #include "Registration.h"
 
@@ -11,6 +13,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         kelmor::Module::Attach(instance);
+        kelmor::SetErrorSourceNamer(&kelmor::ClassErrorSource);
         DisableThreadLibraryCalls(instance);
         break;
     case DLL_PROCESS_DETACH:

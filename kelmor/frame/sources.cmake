@@ -4,16 +4,11 @@ set(KELMOR_frame_CORE
   core/ErrorReportText.cpp
   core/ErrorDisplayText.cpp)
 set(KELMOR_frame_SOURCES
-  Module.cpp
-  Global.cpp
-  modMain.cpp
   ClassFactory.cpp
   ClassTable.cpp
   Registration.cpp
   Guids.cpp
-  VariantEnumerator.cpp
   LateBound.cpp
-  ConnectionPoint.cpp
   nvkMain.cpp
   nvkAlone.cpp
   StringBuffA.cpp

@@ -148,7 +148,7 @@ HRESULT nvkNevkitSettings::SaveSetting(BSTR SubKey, BSTR ValueName, RegistryType
     });
 }
 
-HRESULT nvkNevkitSettings::FormWindow(IDispatch* FormObject, HWND* window) {
+HRESULT nvkNevkitSettings::WindowOfForm(IDispatch* FormObject, HWND* window) {
     *window = nullptr;
     UniqueVariant value;
     HRESULT hr = late::GetProperty(FormObject, L"hWnd", value.put(), ErrorSourceOf(__uuidof(_nvkNevkitSettings)));
@@ -184,7 +184,7 @@ HRESULT nvkNevkitSettings::SaveFormPlacement(IDispatch* FormObject, BSTR SubKey,
     *Result = VARIANT_FALSE;
     return Guard([&]() -> HRESULT {
         HWND window = nullptr;
-        HRESULT hr = FormWindow(FormObject, &window);
+        HRESULT hr = WindowOfForm(FormObject, &window);
         if (FAILED(hr)) return hr;
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
@@ -239,7 +239,7 @@ HRESULT nvkNevkitSettings::LoadFormPlacement(IDispatch* FormObject, BSTR SubKey,
         std::memcpy(&placement, record->data(), sizeof placement);
 
         HWND window = nullptr;
-        hr = FormWindow(FormObject, &window);
+        hr = WindowOfForm(FormObject, &window);
         if (FAILED(hr)) return hr;
         *Result = SetWindowPlacement(window, &placement) ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;

@@ -33,7 +33,7 @@ private:
     // The key of a form's placement: `SubKey`, or the form's Name when that is empty.
     HRESULT PlacementKey(IDispatch* FormObject, BSTR SubKey, BSTR* key);
     // The form's window, read from its hWnd property.
-    HRESULT FormWindow(IDispatch* FormObject, HWND* window);
+    HRESULT WindowOfForm(IDispatch* FormObject, HWND* window);
 
     Microsoft::WRL::ComPtr<nvkRegistry> registry_;
 };

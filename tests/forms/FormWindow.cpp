@@ -3,14 +3,15 @@
 #include <oleauto.h>
 
 #include "CommandButtonControl.h"
+#include "ModalLoop.h"
 #include "Owners.h"
+#include "ScreenScale.h"
 #include "TextBoxControl.h"
 
 namespace kelmor {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"KelmorForm";
-constexpr int kTwipsPerInch = 1440;
 
 // The module holding this code (the library or a program linking the forms layer).
 HINSTANCE ThisModule() {
@@ -18,13 +19,6 @@ HINSTANCE ThisModule() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&ThisModule), &module);
     return module;
-}
-
-int ScreenDpi(int index) {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
 }
 
 bool RegisterFormClass() {
@@ -40,16 +34,7 @@ bool RegisterFormClass() {
     return RegisterClassExW(&wc) != 0;
 }
 
-// The windows of this thread that a modal form disables while it is shown.
-BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM list) {
-    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-    return TRUE;
-}
-
 }  // namespace
-
-int FormWindow::TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), kTwipsPerInch); }
-int FormWindow::TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), kTwipsPerInch); }
 
 FormWindow* FormWindow::New(const std::wstring& name, const std::wstring& caption, int widthTwips, int heightTwips) {
     if (!RegisterFormClass()) return nullptr;
@@ -68,7 +53,7 @@ FormWindow* FormWindow::New(const std::wstring& name, const std::wstring& captio
     SetWindowLongPtrW(form->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     SetWindowLongPtrW(form->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(8, ScreenDpi(LOGPIXELSY), 72);
+    lf.lfHeight = ScreenScale().FontHeight(800);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = RUSSIAN_CHARSET;  // 204
     lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
@@ -143,7 +128,7 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         break;
     case WM_CLOSE:
         // Closing hides the form (and ends a modal show); the object owns the window.
-        ShowWindow(hwnd, SW_HIDE);
+        form->Hide();
         return 0;
     default:
         break;
@@ -208,39 +193,25 @@ HRESULT FormWindow::Show(VARIANT Modal) {
             return S_OK;
         }
         if (modal_) return Raise(400, L"Form already displayed; can't show modally");
-        std::vector<HWND> disabled;
-        EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
-        for (HWND window : disabled) {
-            if (window != hwnd_) EnableWindow(window, FALSE);
-        }
         AddRef();  // the form stays while its modal loop runs
         modal_ = true;
-        ShowWindow(hwnd_, SW_SHOW);
-        SetFocus();
-        MSG msg;
-        while (IsWindowVisible(hwnd_)) {
-            BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
-                break;
-            }
-            if (got < 0) break;
-            if (!IsDialogMessageW(hwnd_, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
+        hideRequested_ = false;
+        ModalLoop loop;
+        loop.ended = [this] { return hideRequested_ || !IsWindowVisible(hwnd_); };
+        loop.shown = [this] { SetFocus(); };
+        RunModalLoop(hwnd_, loop);
         modal_ = false;
-        for (HWND window : disabled) {
-            if (window != hwnd_ && IsWindow(window)) EnableWindow(window, TRUE);
-        }
         Release();
         return S_OK;
     });
 }
 
 HRESULT FormWindow::Hide() {
-    ShowWindow(hwnd_, SW_HIDE);
+    // A modal show hides the form itself once the other windows are enabled again.
+    if (modal_)
+        hideRequested_ = true;
+    else
+        ShowWindow(hwnd_, SW_HIDE);
     return S_OK;
 }
 

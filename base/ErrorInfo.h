@@ -31,7 +31,26 @@ HRESULT RaiseHResult(HRESULT code, const RaisedError& info);
 // and a text.
 HRESULT PassOnError(HRESULT hr, const std::wstring& source);
 
+// A failure status of the support library (a negative HRESULT; the library leaves no error
+// information of its own): the thread's pending error information is cleared first, so an older
+// error is never reported in place of this one, then the status passes on as PassOnError does.
+HRESULT RaiseSupportStatus(LONG status, const std::wstring& source);
+
+// The system's message text for a failure code, without its closing line break; "Automation
+// error" when the system has none.
+std::wstring SystemMessageText(HRESULT code);
+
 // The library's name as the source of errors raised outside any public class.
 inline constexpr wchar_t kLibraryName[] = L"Kelmor0200";
+
+// Names the source of the errors raised by the objects whose default interface is `iid`. Each
+// binary passes its own namer at start: the library names "Kelmor0200.<class>" from its class
+// table, a program its own name. Without one, errors name the running module's file title.
+using ErrorSourceNamer = std::wstring (*)(REFIID iid);
+void SetErrorSourceNamer(ErrorSourceNamer namer);
+
+// The source text of errors raised by the objects whose default interface is `iid`, as the
+// binary's namer gives it.
+std::wstring ErrorSourceOf(REFIID iid);
 
 }  // namespace kelmor

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "Module.h"
 #include "core/RuntimeErrors.h"
 
 using Microsoft::WRL::ComPtr;
@@ -11,6 +12,8 @@ namespace kelmor {
 namespace {
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+ErrorSourceNamer g_namer = nullptr;  // set once when the binary starts
 
 HRESULT Publish(const std::wstring& source, const std::wstring& description,
                 const std::wstring& helpFile, DWORD helpContext) {
@@ -45,7 +48,7 @@ HRESULT RaiseError(LONG number, const std::wstring& source, const std::wstring& 
     return RaiseError(e);
 }
 
-static std::wstring SystemText(HRESULT hr) {
+std::wstring SystemMessageText(HRESULT hr) {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                  FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -60,7 +63,7 @@ static std::wstring SystemText(HRESULT hr) {
 
 HRESULT RaiseHResult(HRESULT code, const RaisedError& info) {
     Publish(info.source.empty() ? std::wstring(kLibraryName) : info.source,
-            info.description.empty() ? SystemText(code) : info.description, info.helpFile, info.helpContext);
+            info.description.empty() ? SystemMessageText(code) : info.description, info.helpFile, info.helpContext);
     return code;
 }
 
@@ -79,6 +82,23 @@ HRESULT PassOnError(HRESULT hr, const std::wstring& source) {
     RaisedError e;
     e.source = source;
     return RaiseHResult(hr, e);
+}
+
+HRESULT RaiseSupportStatus(LONG status, const std::wstring& source) {
+    SetErrorInfo(0, nullptr);
+    return PassOnError(status, source);
+}
+
+void SetErrorSourceNamer(ErrorSourceNamer namer) { g_namer = namer; }
+
+std::wstring ErrorSourceOf(REFIID iid) {
+    if (g_namer) return g_namer(iid);
+    std::wstring path = Module::Path();
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) path.erase(0, slash + 1);
+    const size_t dot = path.rfind(L'.');
+    if (dot != std::wstring::npos) path.erase(dot);
+    return path.empty() ? std::wstring(kLibraryName) : path;
 }
 
 }  // namespace kelmor

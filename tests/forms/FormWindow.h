@@ -26,10 +26,6 @@ public:
     // made. Sizes in twips.
     static FormWindow* New(const std::wstring& name, const std::wstring& caption, int widthTwips, int heightTwips);
 
-    // Pixels for `twips` on the screen: horizontally or vertically.
-    static int TwipsToPixelsX(int twips);
-    static int TwipsToPixelsY(int twips);
-
     // New controls on the form (one reference held by the caller; the form keeps one too);
     // nullptr on failure. Positions and sizes in twips; controls take the tab order of creation.
     TextBoxControl* AddTextBox(int left, int top, int width, int height);
@@ -63,6 +59,7 @@ private:
     UINT defaultId_ = 0;       // the default button's id; 0: none
     HWND lastFocus_ = nullptr;  // the control focused when the form was last deactivated
     bool modal_ = false;
+    bool hideRequested_ = false;  // Hide or the close box during a modal show
     std::vector<Microsoft::WRL::ComPtr<IDispatch>> controls_;
 };
 

@@ -16,10 +16,6 @@
 
 namespace kelmor {
 
-// The source text of errors raised by the class whose default interface is `iid`
-// ("Kelmor0200.<class>"); the library's name for an interface of no public class.
-std::wstring ErrorSourceOf(REFIID iid);
-
 // Runs a member body and keeps C++ exceptions inside the COM boundary: an allocation failure
 // becomes runtime error 7 (out of memory), anything else E_UNEXPECTED.
 template <class Body>
