@@ -50,10 +50,17 @@ struct CloseHandle_ {
 struct FreeBstr {
     void operator()(BSTR s) const { SysFreeString(s); }
 };
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
 
 using UniqueHKey = UniqueOwner<HKEY, CloseHKey, nullptr>;
 using UniqueHandle = UniqueOwner<HANDLE, CloseHandle_, nullptr>;
 using UniqueBstr = UniqueOwner<BSTR, FreeBstr, nullptr>;
+// GDI objects made by the code that holds them (fonts, brushes, bitmaps); never a stock object.
+using UniqueFont = UniqueOwner<HFONT, DeleteGdiObject, nullptr>;
+using UniqueBrush = UniqueOwner<HBRUSH, DeleteGdiObject, nullptr>;
+using UniqueBitmap = UniqueOwner<HBITMAP, DeleteGdiObject, nullptr>;
 
 // A VARIANT that is cleared when it goes out of scope.
 class UniqueVariant {
