@@ -7,109 +7,29 @@
 #include <new>
 
 #include "Module.h"
+#include "SnapshotEnumerator.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelmor {
 namespace {
 
-// An enumerator over a snapshot taken when it was made: the connections or points it lists
-// are AddRef'd once by the snapshot and once more for each caller that receives one.
-template <class Enum, class Item, class Traits>
-class SnapshotEnumerator final : public Enum {
-public:
-    // Takes over the references held by `items` (on failure they are released); one reference
-    // to the result for the caller.
-    static HRESULT Create(std::vector<Item>& items, Enum** result) {
-        std::shared_ptr<Items> shared;
-        try {
-            shared = std::make_shared<Items>();
-        } catch (const std::bad_alloc&) {
-            for (Item& item : items) Traits::Drop(item);
-            items.clear();
-            return E_OUTOFMEMORY;
-        }
-        shared->list.swap(items);
-        return Make(std::move(shared), 0, result);
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, Traits::Iid())) return E_NOINTERFACE;
-        *ppv = static_cast<Enum*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return n;
-    }
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
-        if (fetched) *fetched = 0;
-        if (!out) return E_POINTER;
-        if (count != 1 && !fetched) return E_INVALIDARG;  // the count must have somewhere to go
-        ULONG n = 0;
-        while (n < count && position_ < items_->list.size()) {
-            out[n] = items_->list[position_++];
-            Traits::Keep(out[n]);
-            ++n;
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-        const size_t left = items_->list.size() - position_;
-        position_ += std::min<size_t>(count, left);
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override {
-        position_ = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(Enum** result) override {
-        if (!result) return E_POINTER;
-        return Make(items_, position_, result);
-    }
-
-private:
-    struct Items {
-        std::vector<Item> list;
-        Items() = default;
-        Items(const Items&) = delete;
-        Items& operator=(const Items&) = delete;
-        ~Items() {
-            for (Item& item : list) Traits::Drop(item);
-        }
-    };
-
-    SnapshotEnumerator(std::shared_ptr<Items> items, size_t position)
-        : items_(std::move(items)), position_(position) {}
-    ~SnapshotEnumerator() = default;
-
-    static HRESULT Make(std::shared_ptr<Items> items, size_t position, Enum** result) {
-        if (!result) return E_POINTER;
-        *result = new (std::nothrow) SnapshotEnumerator(std::move(items), position);
-        return *result ? S_OK : E_OUTOFMEMORY;
-    }
-
-    std::shared_ptr<Items> items_;
-    size_t position_;
-    LONG refs_ = 1;
-    ModuleLockHolder lock_;
-};
-
 struct PointTraits {
     static REFIID Iid() { return IID_IEnumConnectionPoints; }
-    static void Keep(IConnectionPoint* p) { p->AddRef(); }
-    static void Drop(IConnectionPoint* p) { p->Release(); }
+    static HRESULT Copy(IConnectionPoint*& out, IConnectionPoint* const& in) {
+        out = in;
+        out->AddRef();
+        return S_OK;
+    }
+    static void Drop(IConnectionPoint*& p) { p->Release(); }
 };
 struct ConnectionTraits {
     static REFIID Iid() { return IID_IEnumConnections; }
-    static void Keep(CONNECTDATA& c) { c.pUnk->AddRef(); }
+    static HRESULT Copy(CONNECTDATA& out, const CONNECTDATA& in) {
+        out = in;
+        out.pUnk->AddRef();
+        return S_OK;
+    }
     static void Drop(CONNECTDATA& c) { c.pUnk->Release(); }
 };
 using PointEnumerator = SnapshotEnumerator<IEnumConnectionPoints, IConnectionPoint*, PointTraits>;

@@ -85,6 +85,7 @@ HRESULT PassOnError(HRESULT hr, const std::wstring& source) {
 }
 
 HRESULT RaiseSupportStatus(LONG status, const std::wstring& source) {
+    if (status >= 0) return S_OK;
     SetErrorInfo(0, nullptr);
     return PassOnError(status, source);
 }

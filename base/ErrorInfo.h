@@ -31,9 +31,10 @@ HRESULT RaiseHResult(HRESULT code, const RaisedError& info);
 // and a text.
 HRESULT PassOnError(HRESULT hr, const std::wstring& source);
 
-// A failure status of the support library (a negative HRESULT; the library leaves no error
-// information of its own): the thread's pending error information is cleared first, so an older
-// error is never reported in place of this one, then the status passes on as PassOnError does.
+// A status of the support library: S_OK for a status of 0 or more, nothing raised. A failure
+// status (a negative HRESULT; the support library leaves no error information of its own) clears
+// the thread's pending error information first, so that an older error is never reported in
+// place of this one, then passes on as PassOnError does.
 HRESULT RaiseSupportStatus(LONG status, const std::wstring& source);
 
 // The system's message text for a failure code, without its closing line break; "Automation

@@ -5,12 +5,16 @@
 
 namespace kelmor {
 
-// The Shift argument of a key event: 1 Shift, 2 Ctrl, 4 Alt, as now held down.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+// The Shift argument of a key event: the masks of the modifier keys now held down.
 inline int ShiftMask() {
     int mask = 0;
-    if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
-    if (GetKeyState(VK_MENU) < 0) mask |= 4;
+    if (GetKeyState(VK_SHIFT) < 0) mask |= kShiftMask;
+    if (GetKeyState(VK_CONTROL) < 0) mask |= kCtrlMask;
+    if (GetKeyState(VK_MENU) < 0) mask |= kAltMask;
     return mask;
 }
 

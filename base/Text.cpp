@@ -13,6 +13,10 @@ HRESULT ToBstr(std::wstring_view text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+UniqueBstr NewBstr(std::wstring_view text) {
+    return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
+
 std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }

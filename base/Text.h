@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "Owners.h"
+
 namespace kelmor {
 
 // The text of a BSTR (NULL is the empty text), embedded NULs included.
@@ -15,6 +17,8 @@ std::wstring FromBstr(BSTR text);
 
 // A new BSTR of `text` in `out`; E_OUTOFMEMORY when it cannot be made.
 HRESULT ToBstr(std::wstring_view text, BSTR* out);
+// A new BSTR of `text` with its owner; an empty owner when it cannot be made.
+UniqueBstr NewBstr(std::wstring_view text);
 
 // Texts of the portable cores (UTF-16 as char16_t) and of the platform (wchar_t, UTF-16 too).
 std::u16string U16(std::wstring_view text);

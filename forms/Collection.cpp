@@ -141,7 +141,7 @@ HRESULT Collection::_NewEnum(IUnknown** Result) {
         std::vector<VARIANT> values;
         values.reserve(items_.size());
         for (const Entry& e : items_) values.push_back(*e.value->get());  // shallow: copied by Create
-        return VariantEnumerator::Create(values.data(), values.size(), Result);
+        return NewVariantEnumerator(values.data(), values.size(), Result);
     });
 }
 

@@ -3,21 +3,15 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "ErrorInfo.h"
 #include "Owners.h"
+#include "Text.h"
 #include "core/RuntimeErrors.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelmor {
 namespace {
-
-HRESULT Text(const std::wstring& text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
 bool Omitted(const VARIANT* v) {
     return !v || V_VT(v) == VT_EMPTY || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
@@ -26,19 +20,6 @@ bool Omitted(const VARIANT* v) {
 // An optional argument of Raise as the type of its field; false when it cannot be converted.
 bool Convert(const VARIANT* v, VARTYPE type, UniqueVariant& out) {
     return SUCCEEDED(VariantChangeType(out.put(), const_cast<VARIANT*>(v), 0, type));
-}
-
-// The system's message for a failure code, without its closing line break; "Automation error"
-// when the system has none.
-std::wstring SystemText(HRESULT hr) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring description = n ? std::wstring(text, n) : L"Automation error";
-    if (text) LocalFree(text);
-    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r'))
-        description.pop_back();
-    return description;
 }
 
 }  // namespace
@@ -62,7 +43,7 @@ ErrObject* ErrObject::FromFailure(HRESULT hr, const std::wstring& source) {
         const std::u16string_view standard = core::RuntimeErrorText(runtimeNumber);
         error->description_.assign(standard.begin(), standard.end());
     } else {
-        error->description_ = SystemText(hr);
+        error->description_ = SystemMessageText(hr);
     }
     if (error->source_.empty()) error->source_ = source;
     return error;
@@ -77,21 +58,21 @@ HRESULT ErrObject::put_Number(LONG Value) {
     number_ = Value;
     return S_OK;
 }
-HRESULT ErrObject::get_Source(BSTR* Value) { return Text(source_, Value); }
+HRESULT ErrObject::get_Source(BSTR* Value) { return ToBstr(source_, Value); }
 HRESULT ErrObject::put_Source(BSTR Value) {
     return Guard([&] {
         source_ = FromBstr(Value);
         return S_OK;
     });
 }
-HRESULT ErrObject::get_Description(BSTR* Value) { return Text(description_, Value); }
+HRESULT ErrObject::get_Description(BSTR* Value) { return ToBstr(description_, Value); }
 HRESULT ErrObject::put_Description(BSTR Value) {
     return Guard([&] {
         description_ = FromBstr(Value);
         return S_OK;
     });
 }
-HRESULT ErrObject::get_HelpFile(BSTR* Value) { return Text(helpFile_, Value); }
+HRESULT ErrObject::get_HelpFile(BSTR* Value) { return ToBstr(helpFile_, Value); }
 HRESULT ErrObject::put_HelpFile(BSTR Value) {
     return Guard([&] {
         helpFile_ = FromBstr(Value);

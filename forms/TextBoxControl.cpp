@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "Keys.h"
+
 namespace kelmor {
 namespace {
 
@@ -13,14 +15,6 @@ constexpr UINT_PTR kSubclassId = 0x4B544258;  // one subclass per edit control
 // Member ids of TextBoxEvents.
 constexpr DISPID kGotFocus = 1;
 constexpr DISPID kLostFocus = 2;
-
-SHORT ShiftMask() {
-    SHORT mask = 0;
-    if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
-    if (GetKeyState(VK_MENU) < 0) mask |= 4;
-    return mask;
-}
 
 }  // namespace
 
@@ -54,7 +48,7 @@ LRESULT CALLBACK TextBoxControl::EditProc(HWND hwnd, UINT message, WPARAM wParam
         // Handlers may release the last outside reference: the object stays for the event.
         control->AddRef();
         SHORT keyCode = static_cast<SHORT>(wParam);
-        SHORT shift = ShiftMask();
+        SHORT shift = static_cast<SHORT>(ShiftMask());
         VARIANT args[2];  // in reverse order: Shift, KeyCode
         V_VT(&args[0]) = VT_I2 | VT_BYREF;
         V_I2REF(&args[0]) = &shift;

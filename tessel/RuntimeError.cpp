@@ -3,9 +3,10 @@
 #include <cstdio>
 
 #include "ErrObject.h"
+#include "ErrorInfo.h"
 #include "MessageBox.h"
 #include "Owners.h"
-#include "Text.h"
+#include "ProgramText.h"
 #include "core/TesselTexts.h"
 
 namespace tessel {
@@ -25,9 +26,7 @@ RuntimeError RuntimeError::FromCall(HRESULT hr) {
 }
 
 RuntimeError RuntimeError::FromStatus(LONG status) {
-    // The support library leaves no error information: none of an earlier call may be taken.
-    SetErrorInfo(0, nullptr);
-    return RuntimeError(static_cast<HRESULT>(status));
+    return RuntimeError(kelmor::RaiseSupportStatus(status, kErrorSource));
 }
 
 LONG RuntimeError::Number() const {
@@ -53,7 +52,7 @@ void EndWithReport(const RuntimeError& error) noexcept {
                       static_cast<unsigned long>(number));
     try {
         int button = 0;
-        kelmor::MsgBox(head + error.Description(), MB_OK | MB_ICONERROR, W(core::kProgramTitle), {}, 0,
+        kelmor::MsgBox(head + error.Description(), MB_OK | MB_ICONERROR, Wide(core::kProgramTitle), {}, 0,
                        &button);
     } catch (...) {
         // Nothing more can be shown; the program ends all the same.

@@ -7,11 +7,12 @@
 
 #include <array>
 
+#include "Keys.h"
 #include "Owners.h"
+#include "ProgramText.h"
 #include "RuntimeError.h"
 #include "Shell.h"
 #include "StreamDeletion.h"
-#include "Text.h"
 #include "core/TesselTexts.h"
 #include "frmMainControls.h"
 #include "modMain.h"
@@ -49,11 +50,6 @@ constexpr std::array<const wchar_t*, 5> kColumnHeaders{L"Имя", L"Полное
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
-
-// The key handler's modifier bits.
-constexpr int kShiftMask = 1;
-constexpr int kCtrlMask = 2;
-constexpr int kAltMask = 4;
 
 // The record's kind properties in the order the list asks them; the first that is true decides
 // the row's kind texts (core::kStreamKinds, same order).
@@ -157,18 +153,11 @@ void RegisterWindowClass() {
 
 frmMain::~frmMain() {
     if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
 }
 
 void frmMain::Load() {
     if (window_) return;
-    if (HDC screen = GetDC(nullptr)) {
-        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        if (dpiX_ <= 0) dpiX_ = 96;
-        if (dpiY_ <= 0) dpiY_ = 96;
-    }
+    scale_ = kelmor::ScreenScale();
     RegisterWindowClass();
     RECT outer{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)};
     AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
@@ -184,9 +173,9 @@ void frmMain::Load() {
 }
 
 void frmMain::CreateControls() {
-    font_ = CreateFontW(-MulDiv(kFontHundredthsOfPoint, dpiY_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, kFontName);
+    font_.reset(CreateFontW(scale_.FontHeight(kFontHundredthsOfPoint), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                            RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, kFontName));
     auto make = [&](const ControlDesign& d, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
                     DWORD style) {
         HWND control =
@@ -194,7 +183,7 @@ void frmMain::CreateControls() {
                             PixelsY(d.bounds.top), PixelsX(d.bounds.right), PixelsY(d.bounds.bottom), window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), Instance(), nullptr);
         if (!control) Check(HRESULT_FROM_WIN32(GetLastError()));
-        if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
     // Created in tab order: the list, the three buttons, the path box; the label takes no focus.
@@ -294,7 +283,7 @@ bool frmMain::Init() {
     Check(streams_->ReadFileStreams(MakeBstr(path).get(), VARIANT_TRUE, &read));
     if (read == VARIANT_FALSE) return false;
     // 4., 5. Caption and path, the end of a long path in view.
-    SetWindowTextW(window_, W(core::kMainCaption).c_str());
+    SetWindowTextW(window_, Wide(core::kMainCaption).c_str());
     SetWindowTextW(txtFileName_, path.c_str());
     const LRESULT length = GetWindowTextLengthW(txtFileName_);
     SendMessageW(txtFileName_, EM_SETSEL, static_cast<WPARAM>(length), length);
@@ -307,7 +296,7 @@ bool frmMain::Init() {
     const LONG rows = static_cast<LONG>(SendMessageW(lstStreams_, LVM_GETITEMCOUNT, 0, 0));
     kelmor::UniqueBstr rowsText;
     CheckStatus(nkFormatLong(rows, rowsText.put()));
-    SetAutoSizedLabel(lblCount_, W(core::kCountPrefix) + FromBstr(rowsText.get()));
+    SetAutoSizedLabel(lblCount_, Wide(core::kCountPrefix) + FromBstr(rowsText.get()));
     // 8., 9. Row 1 selected and in view, the columns sized, the buttons matching row 1.
     if (rows == 0) return false;
     LVITEMW state{};
@@ -334,12 +323,12 @@ std::wstring frmMain::GetDisplayName(_FileStream& record) {
     kelmor::UniqueBstr shortName;
     Check(record.get_ShortName(shortName.put()));
     if (SysStringLen(shortName.get()) != 0) return FromBstr(shortName.get());
-    return W(core::DisplayName(u"", FirstKind(record)));
+    return Wide(core::DisplayName(u"", FirstKind(record)));
 }
 
 std::wstring frmMain::GetStreamIDText(_FileStream& record) {
     const std::optional<size_t> kind = FirstKind(record);
-    if (kind) return W(core::StreamIdText(kind, u""));
+    if (kind) return Wide(core::StreamIdText(kind, u""));
     LONG id = 0;
     Check(record.get_StreamID(&id));
     return HexText(id);
@@ -368,7 +357,7 @@ void frmMain::lstStreams_ItemClick(int row) {
 void frmMain::cmdRefresh_Click() {
     SendMessageW(lstStreams_, LVM_DELETEALLITEMS, 0, 0);
     if (Init()) return;
-    modMain::Message(core::RefreshFailedText(U(modMain::CurrentFileName())), MB_OK | MB_ICONERROR);
+    modMain::Message(core::RefreshFailedText(U16(modMain::CurrentFileName())), MB_OK | MB_ICONERROR);
     Unload();
 }
 
@@ -377,7 +366,7 @@ void frmMain::cmdDelete_Click() {
     if (!row) return;  // nothing selected: nothing to delete
     const std::wstring name = NameOf(*Record(*row).Get());
     const std::wstring& path = modMain::CurrentFileName();
-    const int reply = modMain::Message(core::DeleteQuestionText(U(name), U(path)),
+    const int reply = modMain::Message(core::DeleteQuestionText(U16(name), U16(path)),
                                        MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
     if (reply == IDCANCEL) return;
     const DWORD error = DeleteStreamA(path + name);
@@ -385,7 +374,7 @@ void frmMain::cmdDelete_Click() {
         cmdRefresh_Click();
         return;
     }
-    InOutText description(W(core::DeleteFailedText(U(name), U(path))));
+    InOutText description(Wide(core::DeleteFailedText(U16(name), U16(path))));
     VARIANT_BOOL silent = VARIANT_FALSE;
     VbMsgBoxResult answer = vbOK;
     Check(modMain::Main().ErrorDisplayAPI(static_cast<LONG>(error), kErrorStyle, MakeBstr(L"").get(),
@@ -397,15 +386,15 @@ void frmMain::cmdEditStream_Click() {
     if (!row) return;  // nothing selected: nothing to open
     kelmor::UniqueBstr viewer;
     CheckStatus(nkReadStringFromPrivateINI(MakeBstr(L"Shell").get(), MakeBstr(L"Program").get(),
-                                           MakeBstr(W(core::kDefaultViewer)).get(), viewer.put()));
+                                           MakeBstr(Wide(core::kDefaultViewer)).get(), viewer.put()));
     const std::wstring& path = modMain::CurrentFileName();
     std::wstring name;
     try {
         name = NameOf(*Record(*row).Get());
-        Shell(W(core::ViewerCommandLine(U(FromBstr(viewer.get())), U(path + name))));
+        Shell(Wide(core::ViewerCommandLine(U16(FromBstr(viewer.get())), U16(path + name))));
     } catch (const RuntimeError& error) {
         ComPtr<_ErrObject> failure(error.Object());
-        InOutText description(W(core::ViewFailedText(U(name), U(path))));
+        InOutText description(Wide(core::ViewFailedText(U16(name), U16(path))));
         VARIANT_BOOL silent = VARIANT_FALSE;
         VbMsgBoxResult answer = vbOK;
         Check(modMain::Main().ErrorDisplay(failure.GetAddressOf(), kErrorStyle, MakeBstr(L"").get(),
@@ -428,7 +417,7 @@ void frmMain::Form_KeyDown(WORD key, int shift) {
         cmdRefresh_Click();
     } else if (key == VK_ESCAPE && shift == 0) {
         Unload();
-    } else if (key == VK_F1 && shift == kShiftMask) {
+    } else if (key == VK_F1 && shift == kelmor::kShiftMask) {
         ShowAboutBox();
     }
 }
@@ -436,10 +425,7 @@ void frmMain::Form_KeyDown(WORD key, int shift) {
 void frmMain::PreviewKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return;
     if (!window_ || (msg.hwnd != window_ && !IsChild(window_, msg.hwnd))) return;
-    const int shift = (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
-                      (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
-                      (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
-    Form_KeyDown(static_cast<WORD>(msg.wParam), shift);
+    Form_KeyDown(static_cast<WORD>(msg.wParam), kelmor::ShiftMask());
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -15,6 +15,8 @@
 #include <string>
 
 #include "Kelmor0200.h"
+#include "Owners.h"
+#include "ScreenScale.h"
 
 namespace tessel {
 
@@ -67,8 +69,8 @@ private:
     std::optional<int> SelectedRow() const;
     Microsoft::WRL::ComPtr<_FileStream> Record(int row) const;
 
-    int PixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
-    int PixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    int PixelsX(int twips) const { return scale_.PixelsX(twips); }
+    int PixelsY(int twips) const { return scale_.PixelsY(twips); }
 
     HWND window_ = nullptr;
     HWND txtFileName_ = nullptr;
@@ -77,9 +79,8 @@ private:
     HWND cmdRefresh_ = nullptr;
     HWND cmdDelete_ = nullptr;
     HWND cmdEditStream_ = nullptr;
-    HFONT font_ = nullptr;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
+    kelmor::UniqueFont font_;
+    kelmor::ScreenScale scale_;  // the screen's resolution, read when the window is loaded
 
     Microsoft::WRL::ComPtr<_nvkFileStreams> streams_;  // the reader behind the rows
     Microsoft::WRL::ComPtr<IPictureDisp> icon_;        // the window's icons, held while shown

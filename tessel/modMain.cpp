@@ -13,7 +13,7 @@
 #include "MessageBox.h"
 #include "Owners.h"
 #include "RuntimeError.h"
-#include "Text.h"
+#include "ProgramText.h"
 #include "core/TesselTexts.h"
 #include "frmMain.h"
 
@@ -54,7 +54,7 @@ const std::wstring& CurrentFileName() {
 
 int Message(const std::u16string& text, LONG style) {
     int button = 0;
-    Check(kelmor::MsgBox(W(text), style, W(core::kProgramTitle), {}, 0, &button));
+    Check(kelmor::MsgBox(Wide(text), style, Wide(core::kProgramTitle), {}, 0, &button));
     return button;
 }
 
@@ -88,8 +88,8 @@ bool Start() {
     if (IsTrue(inIde)) {
         ComPtr<_CommandLineParser> parser;
         Check(Main().CommandLine(&parser));
-        const std::u16string_view arguments = core::ArgumentText(U(GetCommandLineW()));
-        Check(parser->SetNewCommandLine(MakeBstr(W(arguments)).get(), VARIANT_TRUE));
+        const std::u16string_view arguments = core::ArgumentText(U16(GetCommandLineW()));
+        Check(parser->SetNewCommandLine(MakeBstr(Wide(arguments)).get(), VARIANT_TRUE));
     }
 
     // 4., 5. No argument: the usage text.
@@ -100,7 +100,7 @@ bool Start() {
     if (count == 0) {
         kelmor::UniqueBstr exeName;
         Check(AppObject().get_EXEName(exeName.put()));
-        Message(core::UsageText(U(FromBstr(exeName.get()))), MB_OK | MB_ICONINFORMATION);
+        Message(core::UsageText(U16(FromBstr(exeName.get()))), MB_OK | MB_ICONINFORMATION);
         return false;
     }
 
@@ -119,7 +119,7 @@ bool Start() {
     // 9. Nothing could be read: the window goes without ever having been visible.
     form.Unload();
     g_frmMain.reset();
-    Message(core::OpenFailedText(U(g_currentFileName)), MB_OK | MB_ICONERROR);
+    Message(core::OpenFailedText(U16(g_currentFileName)), MB_OK | MB_ICONERROR);
     return false;
 }
 

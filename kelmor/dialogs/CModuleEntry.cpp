@@ -4,6 +4,7 @@
 
 #include "ErrorInfo.h"
 #include "Owners.h"
+#include "Text.h"
 #include "core/ModuleLine.h"
 
 namespace kelmor {
@@ -11,14 +12,13 @@ namespace {
 
 const wchar_t kSource[] = L"Kelmor0200.CModuleEntry";
 
-std::wstring Text(const UniqueBstr& s) { return std::wstring(s.get() ? s.get() : L"", SysStringLen(s.get())); }
 std::u16string_view View(const std::wstring& s) { return {reinterpret_cast<const char16_t*>(s.data()), s.size()}; }
 
 HRESULT HexText(LONG value, std::wstring* text) {
     UniqueBstr hex;
     const LONG status = nkHexEx4(value, hex.put());
-    if (status < 0) return PassOnError(status, kSource);
-    *text = Text(hex);
+    if (status < 0) return RaiseSupportStatus(status, kSource);
+    *text = FromBstr(hex.get());
     return S_OK;
 }
 
@@ -41,7 +41,6 @@ HRESULT ModuleAddressText(LONG_PTR address, std::wstring* text) {
 
 HRESULT CModuleEntry::toString(LONG NameSize, std::wstring* result) const {
     result->clear();
-    SetErrorInfo(0, nullptr);  // failures of the support library come by status alone
     std::wstring base, preferred, size;
     HRESULT hr = ModuleAddressText(BaseAddress, &base);
     if (FAILED(hr)) return hr;
@@ -52,8 +51,8 @@ HRESULT CModuleEntry::toString(LONG NameSize, std::wstring* result) const {
     }
     UniqueBstr sizeText;
     const LONG status = nkFormatLong(BaseSize, sizeText.put());
-    if (status < 0) return PassOnError(status, kSource);
-    size = Text(sizeText);
+    if (status < 0) return RaiseSupportStatus(status, kSource);
+    size = FromBstr(sizeText.get());
 
     core::ModuleLineFields fields;
     fields.name = View(Name);

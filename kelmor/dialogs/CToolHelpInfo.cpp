@@ -7,16 +7,15 @@
 
 #include "ErrorInfo.h"
 #include "Owners.h"
+#include "Text.h"
 
 namespace kelmor {
 namespace {
 
 const wchar_t kSource[] = L"Kelmor0200.CToolHelpInfo";
 
-std::wstring Text(const UniqueBstr& s) { return std::wstring(s.get() ? s.get() : L"", SysStringLen(s.get())); }
-
 // A support-library status as this class raises it.
-HRESULT Check(LONG status) { return status < 0 ? PassOnError(status, kSource) : S_OK; }
+HRESULT Raised(LONG status) { return RaiseSupportStatus(status, kSource); }
 
 }  // namespace
 
@@ -36,13 +35,10 @@ HRESULT CToolHelpInfo::Create(std::unique_ptr<CToolHelpInfo>* result) {
 }
 
 HRESULT CToolHelpInfo::Fill() {
-    // The support library reports failures by status alone: no error information of an
-    // earlier call may be taken for theirs.
-    SetErrorInfo(0, nullptr);
     // Lets the walk see every module where the process may hold the privilege; whether it
     // could be enabled does not matter.
     VARIANT_BOOL enabled = VARIANT_FALSE;
-    HRESULT hr = Check(nkEnableDebugPrivilege(-1, &enabled));
+    HRESULT hr = Raised(nkEnableDebugPrivilege(-1, &enabled));
     if (FAILED(hr)) return hr;
 
     const LONG processId = static_cast<LONG>(GetCurrentProcessId());
@@ -57,7 +53,7 @@ HRESULT CToolHelpInfo::Fill() {
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
     VARIANT_BOOL filled = VARIANT_FALSE;
-    hr = Check(nkModule32First(snapshot, &entry, &filled));
+    hr = Raised(nkModule32First(snapshot, &entry, &filled));
     while (SUCCEEDED(hr) && filled) {
         // The names are read up to their terminator: make sure each has one inside its field.
         entry.szModule[MAX_MODULE_NAME32] = L'\0';
@@ -65,21 +61,21 @@ HRESULT CToolHelpInfo::Fill() {
 
         CModuleEntry module;
         UniqueBstr name, path, longPath;
-        hr = Check(nkGetStringFromPointerW(entry.szModule, name.put()));
+        hr = Raised(nkGetStringFromPointerW(entry.szModule, name.put()));
         if (FAILED(hr)) return hr;
-        module.Name = Text(name);
+        module.Name = FromBstr(name.get());
         module.BaseAddress = reinterpret_cast<LONG_PTR>(entry.modBaseAddr);
-        hr = Check(nkGetModulePreferredBaseAddr(processId, module.BaseAddress, &module.PrefferedAddress));
+        hr = Raised(nkGetModulePreferredBaseAddr(processId, module.BaseAddress, &module.PrefferedAddress));
         if (FAILED(hr)) return hr;
         module.BaseSize = static_cast<LONG>(entry.modBaseSize);
-        hr = Check(nkGetStringFromPointerW(entry.szExePath, path.put()));
+        hr = Raised(nkGetStringFromPointerW(entry.szExePath, path.put()));
         if (FAILED(hr)) return hr;
-        hr = Check(nkGetLongFileName(path.get(), longPath.put()));
+        hr = Raised(nkGetLongFileName(path.get(), longPath.put()));
         if (FAILED(hr)) return hr;
-        module.FileName = Text(longPath);
+        module.FileName = FromBstr(longPath.get());
         modules_.push_back(std::move(module));
 
-        hr = Check(nkModule32Next(snapshot, &entry, &filled));
+        hr = Raised(nkModule32Next(snapshot, &entry, &filled));
     }
     return hr;
 }

@@ -2,18 +2,13 @@
 
 #include <commctrl.h>
 
+#include "ScreenScale.h"
+
 namespace kelmor {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x4B494D47;  // one subclass per image window
 constexpr int kHimetricPerInch = 2540;
-
-int Dpi(int index) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 }  // namespace
 
@@ -41,8 +36,9 @@ bool ImageView::PictureSize(SIZE* size) const {
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     if (!picture_ || FAILED(picture_->get_Width(&width)) || FAILED(picture_->get_Height(&height))) return false;
-    size->cx = MulDiv(width, Dpi(LOGPIXELSX), kHimetricPerInch);
-    size->cy = MulDiv(height, Dpi(LOGPIXELSY), kHimetricPerInch);
+    const ScreenScale scale;
+    size->cx = MulDiv(width, scale.DpiX(), kHimetricPerInch);
+    size->cy = MulDiv(height, scale.DpiY(), kHimetricPerInch);
     return true;
 }
 

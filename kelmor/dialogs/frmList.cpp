@@ -63,14 +63,7 @@ frmList::~frmList() {
 
 HRESULT frmList::Load() {
     if (window_) return S_OK;
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        if (dpiX_ <= 0) dpiX_ = 96;
-        if (dpiY_ <= 0) dpiY_ = 96;
-    }
+    scale_ = ScreenScale();
     return CreateFromTemplate(FormTemplate(), GetActiveWindow());
 }
 

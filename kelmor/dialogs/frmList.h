@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ModalDialog.h"
+#include "ScreenScale.h"
 
 namespace kelmor {
 
@@ -53,16 +54,15 @@ private:
     bool IsClosingKey(const MSG& msg) const;
     int MinimumHeightPixels() const;
 
-    int PixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
-    int PixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
-    int TwipsX(int pixels) const { return MulDiv(pixels, 1440, dpiX_); }
-    int TwipsY(int pixels) const { return MulDiv(pixels, 1440, dpiY_); }
+    int PixelsX(int twips) const { return scale_.PixelsX(twips); }
+    int PixelsY(int twips) const { return scale_.PixelsY(twips); }
+    int TwipsX(int pixels) const { return scale_.TwipsX(pixels); }
+    int TwipsY(int pixels) const { return scale_.TwipsY(pixels); }
 
     HWND list_ = nullptr;
     HWND tag_ = nullptr;
     Microsoft::WRL::ComPtr<IFont> font_;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
+    ScreenScale scale_;  // the screen's resolution, read when the window is loaded
     bool snapping_ = false;
 };
 

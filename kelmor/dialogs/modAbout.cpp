@@ -8,6 +8,7 @@
 
 #include "Module.h"
 #include "Owners.h"
+#include "Text.h"
 #include "frmAbout.h"
 
 using Microsoft::WRL::ComPtr;
@@ -56,7 +57,7 @@ void Show(const AboutBoxArguments& args) {
     BSTR version = nullptr;
     if (nkFormatVersion(args.VerMajor, args.VerMinor, args.VerRevision, &version) >= 0) {
         UniqueBstr owned(version);
-        form.SetVersionText(std::wstring(version ? version : L"", SysStringLen(version)));
+        form.SetVersionText(FromBstr(owned.get()));
     }
     form.SetDescription(args.Description);
     form.InitTabs();

@@ -4,22 +4,13 @@
 
 #include "Collection.h"
 #include "Owners.h"
+#include "Text.h"
 #include "core/ListDialogRules.h"
 #include "frmList.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelmor {
-namespace {
-
-// Takes over the one reference of a new collection. (MinGW's ComPtr::Attach adds a reference
-// of its own, unlike the original, so it is not used for this.)
-void TakeOver(ComPtr<_Collection>& holder, Collection* fresh) {
-    holder = fresh;
-    fresh->Release();
-}
-
-}  // namespace
 
 HRESULT NewListDialogFont(IFontDisp** result) {
     if (!result) return E_POINTER;
@@ -67,7 +58,7 @@ HRESULT nvkSimpleListDialog::CreateInstance(REFIID riid, void** ppv) {
 HRESULT nvkSimpleListDialog::Init() {
     Collection* elements = Collection::NewEmpty();
     if (!elements) return E_OUTOFMEMORY;
-    TakeOver(elements_, elements);
+    Adopt(elements_, elements);
     return NewListDialogFont(font_.ReleaseAndGetAddressOf());
 }
 
@@ -86,7 +77,7 @@ HRESULT nvkSimpleListDialog::putref_Elements(_Collection* Value) {
     }
     Collection* empty = Collection::NewEmpty();
     if (!empty) return Raise(7);
-    TakeOver(elements_, empty);
+    Adopt(elements_, empty);
     return S_OK;
 }
 
@@ -149,15 +140,11 @@ HRESULT nvkSimpleListDialog::Show() {
                 UniqueVariant item, text;
                 if (FAILED(elements->Item(&index, item.get()))) continue;
                 if (FAILED(VariantChangeTypeEx(text.get(), item.get(), LOCALE_USER_DEFAULT, 0, VT_BSTR))) continue;
-                BSTR line = V_BSTR(text.get());
-                form.AddItem(std::wstring(line ? line : L"", SysStringLen(line)));
+                form.AddItem(FromBstr(V_BSTR(text.get())));
             }
         }
 
-        const std::u16string caption = core::ListCaption(
-            std::u16string_view(reinterpret_cast<const char16_t*>(caption_.data()), caption_.size()),
-            showCountInCaption_, form.ListCount());
-        form.SetCaption(std::wstring(caption.begin(), caption.end()));
+        form.SetCaption(Wide(core::ListCaption(U16(caption_), showCountInCaption_, form.ListCount())));
         ComPtr<IFontDisp> font = font_;
         form.SetFont(font.Get());
 

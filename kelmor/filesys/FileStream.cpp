@@ -19,7 +19,7 @@ HRESULT FileStream::InitStream(const core::StreamHeader& header, std::span<const
         count.QuadPart = static_cast<LONGLONG>(header.size);
         double size = 0;
         const LONG status = nkLargeIntegerToDouble(count, &size);
-        if (status < 0) return PassOnError(status, ErrorSourceOf(__uuidof(_FileStream)));
+        if (status < 0) return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_FileStream)));
         size_ = size;
         name_ = core::StreamName(header, name);
         return S_OK;

@@ -100,7 +100,7 @@ HRESULT nvkFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL ProcessSecur
 
         VARIANT_BOOL isNT = VARIANT_FALSE;
         const LONG status = nkIsHostWinNT(&isNT);
-        if (status < 0) return PassOnError(status, ErrorSourceOf(__uuidof(_nvkFileStreams)));
+        if (status < 0) return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_nvkFileStreams)));
         if (!isNT) return S_OK;
 
         // The path goes to the system as UTF-16 text, so a name that the ANSI code page cannot

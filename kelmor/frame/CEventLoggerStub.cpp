@@ -85,8 +85,7 @@ HRESULT CEventLoggerStub::get_UserName(BSTR* Result) {
         if (!inner) {
             const LONG status = nkGetUserName(Result);
             if (status >= 0) return S_OK;
-            SetErrorInfo(0, nullptr);
-            return PassOnError(status, ErrorSourceOf(__uuidof(IEventLogger3)));
+            return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(IEventLogger3)));
         }
         UniqueVariant answer;
         HRESULT hr = late::Call(inner.Get(), L"UserName", DISPATCH_PROPERTYGET, {}, answer.get(), kLibraryName);

@@ -43,8 +43,7 @@ HRESULT CommandLineParser::FromProcess(_CommandLineParser** parser) {
 }
 
 HRESULT CommandLineParser::SupportFailure(LONG status) const {
-    SetErrorInfo(0, nullptr);
-    return PassOnError(status, ErrorSourceOf(__uuidof(_CommandLineParser)));
+    return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_CommandLineParser)));
 }
 
 HRESULT CommandLineParser::get_Count(LONG* Result) {

@@ -8,6 +8,8 @@
 #include "MessageBox.h"
 #include "NevkitSupport0100.h"
 #include "Owners.h"
+#include "Text.h"
+#include "modEventLoggerSupport.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -22,34 +24,13 @@ const std::wstring& Source() {
     return source;
 }
 
-std::wstring FromBstr(BSTR text) {
-    return std::wstring(text ? text : L"", SysStringLen(text));
-}
-std::u16string U16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-std::wstring Wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 // A text result of a support-library function; a negative status is raised here.
 HRESULT SupportText(LONG status, BSTR text, std::wstring& out) {
-    UniqueBstr owned(text);
-    if (status < 0) {
-        SetErrorInfo(0, nullptr);
-        return PassOnError(status, Source());
-    }
-    out = FromBstr(owned.get());
-    return S_OK;
+    return kelmor::SupportText(status, text, Source(), out);
 }
 
 HRESULT NumberText(LONG number, std::u16string& out) {
-    BSTR text = nullptr;
-    const LONG status = nkGetErrorNumber(number, &text);
-    std::wstring value;
-    const HRESULT hr = SupportText(status, text, value);
-    if (SUCCEEDED(hr)) out = U16(value);
-    return hr;
+    return modEventLoggerSupport::NumberText(number, Source(), out);
 }
 
 // The caller's title, or the running program's title when it is empty.
@@ -133,9 +114,8 @@ HRESULT Show(_nvkMain* main, const Display& display, VARIANT_BOOL* silent, VbMsg
     HRESULT hr = main->Logger(&logger);
     if (FAILED(hr)) return hr;
     if (!logger) return RaiseError(91, Source());
-    UniqueBstr message(SysAllocStringLen(display.message.data(), static_cast<UINT>(display.message.size())));
-    UniqueBstr category(
-        SysAllocStringLen(display.logSource.data(), static_cast<UINT>(display.logSource.size())));
+    UniqueBstr message = NewBstr(display.message);
+    UniqueBstr category = NewBstr(display.logSource);
     if (!message || !category) return RaiseError(7, Source());
     SetErrorInfo(0, nullptr);
     hr = logger->ReportEvent(message.get(), kReportEventType, category.get(), display.eventId);

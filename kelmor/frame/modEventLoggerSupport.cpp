@@ -10,6 +10,7 @@
 #include "ErrorInfo.h"
 #include "NevkitSupport0100.h"
 #include "Owners.h"
+#include "Text.h"
 #include "core/ErrorReportText.h"
 #include "core/RuntimeErrors.h"
 
@@ -20,39 +21,25 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Kelmor0200";
 
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
-
-// A negative support-library status raised as an error of the library.
-HRESULT SupportFailure(LONG status) {
-    SetErrorInfo(0, nullptr);
-    return PassOnError(status, kSource);
-}
-
-// A text result of a support-library function.
-HRESULT SupportText(LONG status, BSTR text, std::wstring& out) {
-    UniqueBstr owned(text);
-    if (status < 0) return SupportFailure(status);
-    out = FromBstr(owned.get());
-    return S_OK;
-}
-
 // A support-library function without input that gives a text.
 HRESULT SupportText(LONG(__stdcall* function)(BSTR*), std::wstring& out) {
     BSTR text = nullptr;
     const LONG status = function(&text);
-    return SupportText(status, text, out);
+    return kelmor::SupportText(status, text, kSource, out);
 }
 
-// The display text of an error number (nkGetErrorNumber).
-HRESULT NumberText(LONG number, std::u16string& out) {
+}  // namespace
+
+HRESULT NumberText(LONG number, const std::wstring& source, std::u16string& out) {
     BSTR text = nullptr;
     const LONG status = nkGetErrorNumber(number, &text);
     std::wstring value;
-    HRESULT hr = SupportText(status, text, value);
+    HRESULT hr = kelmor::SupportText(status, text, source, value);
     if (SUCCEEDED(hr)) out = U16(value);
     return hr;
 }
+
+namespace {
 
 // Reads a property late-bound and converts it.
 HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARTYPE type, UniqueVariant& value) {
@@ -77,17 +64,17 @@ HRESULT InitLogger(IDispatch* logger, _App* appObject) {
     if (SUCCEEDED(hr)) hr = appObject->get_Revision(&revision);
     if (SUCCEEDED(hr)) hr = SupportText(nkGetEXEModuleFullFileName, fullName);
     if (SUCCEEDED(hr)) {
-        UniqueBstr path(SysAllocStringLen(fullName.data(), static_cast<UINT>(fullName.size())));
+        UniqueBstr path = NewBstr(fullName);
         if (!path) return E_OUTOFMEMORY;
         BSTR text = nullptr;
         const LONG status = nkGetLongFileName(path.get(), &text);
-        hr = SupportText(status, text, moduleName);
+        hr = kelmor::SupportText(status, text, kSource, moduleName);
     }
     if (FAILED(hr)) return hr;
 
-    UniqueBstr computerText(SysAllocStringLen(computer.data(), static_cast<UINT>(computer.size())));
-    UniqueBstr userText(SysAllocStringLen(user.data(), static_cast<UINT>(user.size())));
-    UniqueBstr moduleText(SysAllocStringLen(moduleName.data(), static_cast<UINT>(moduleName.size())));
+    UniqueBstr computerText = NewBstr(computer);
+    UniqueBstr userText = NewBstr(user);
+    UniqueBstr moduleText = NewBstr(moduleName);
     if (!computerText || !userText || !moduleText) return E_OUTOFMEMORY;
     VARIANT args[] = {
         late::TextArg(computerText.get()),
@@ -121,8 +108,8 @@ HRESULT FormatErrorText(IDispatch* errorObject, std::wstring& text) {
     if (FAILED(hr = GetProperty(errorObject, L"HelpContext", VT_I4, value))) return hr;
     fields.helpContext = V_I4(value.get());
 
-    if (fields.number != 0 && FAILED(hr = NumberText(fields.number, fields.numberText))) return hr;
-    if (fields.helpContext != 0 && FAILED(hr = NumberText(fields.helpContext, fields.helpContextText))) return hr;
+    if (fields.number != 0 && FAILED(hr = NumberText(fields.number, kSource, fields.numberText))) return hr;
+    if (fields.helpContext != 0 && FAILED(hr = NumberText(fields.helpContext, kSource, fields.helpContextText))) return hr;
     const std::u16string formatted = core::FormatErrorText(fields);
     text.assign(formatted.begin(), formatted.end());
     return S_OK;

@@ -32,5 +32,7 @@ HRESULT FormatErrorText(IDispatch* errorObject, std::wstring& text);
 // names no source shows the library as its source. Never fails.
 std::wstring TrappedErrorText(HRESULT hr);
 
+// The display text of an error number (nkGetErrorNumber); a failure is raised from `source`.
+HRESULT NumberText(LONG number, const std::wstring& source, std::u16string& out);
 
 }  // namespace kelmor::modEventLoggerSupport

@@ -17,6 +17,7 @@
 #include "NevkitSupport0100.h"
 #include "dialogs/modAbout.h"
 #include "Owners.h"
+#include "Text.h"
 #include "modErrorDisplay.h"
 #include "modEventLoggerSupport.h"
 
@@ -29,8 +30,6 @@ constexpr DISPID kDispIdArrayBSTR = 0x60030001;
 constexpr DISPID kDispIdArrayLong = 0x60030002;
 
 bool FitsShort(LONG value) { return value >= -32768 && value <= 32767; }
-
-std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
 // Whether a picture argument holds an image: an empty picture (no object, or a handle of 0)
 // does not.
@@ -290,8 +289,7 @@ HRESULT nvkMain::Logger(IEventLogger2** Result) {
             const LONG status = nkGetUserName(&user);
             UniqueBstr owned(user);
             if (status < 0) {
-                SetErrorInfo(0, nullptr);
-                hr = PassOnError(status, ErrorSourceOf(__uuidof(_nvkMain)));
+                hr = RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_nvkMain)));
             } else {
                 hr = stub->put_UserName(owned.get());
             }
@@ -308,8 +306,7 @@ HRESULT nvkMain::Logger(IEventLogger2** Result) {
 
 HRESULT nvkMain::get_LastEventLoggerError(BSTR* Result) {
     if (!Result) return E_POINTER;
-    *Result = SysAllocStringLen(lastLoggerError_.data(), static_cast<UINT>(lastLoggerError_.size()));
-    return *Result ? S_OK : E_OUTOFMEMORY;
+    return ToBstr(lastLoggerError_, Result);
 }
 
 HRESULT nvkMain::InitEventLogger(IDispatch* AppObject, NvkApiBool* Result) {
@@ -341,7 +338,7 @@ HRESULT nvkMain::InitEventLoggerNonVB(BSTR AppTitle, LONG AppMajor, LONG AppMino
         if (!FitsShort(AppMajor) || !FitsShort(AppMinor) || !FitsShort(AppRevision)) return Raise(6);
         CAppStub* app = CAppStub::New();
         if (!app) return Raise(7);
-        app->Init(std::wstring(AppTitle ? AppTitle : L"", SysStringLen(AppTitle)), static_cast<short>(AppMajor),
+        app->Init(FromBstr(AppTitle), static_cast<short>(AppMajor),
                   static_cast<short>(AppMinor), static_cast<short>(AppRevision));
         // The outside logger copies what it needs; the stub application object ends here.
         const HRESULT hr = InitEventLogger(static_cast<_App*>(app), Result);

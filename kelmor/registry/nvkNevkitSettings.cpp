@@ -45,15 +45,13 @@ RegistryRoot_Const SettingsRoot(VARIANT_BOOL userSetting) {
 
 }  // namespace
 
-// MinGW's ComPtr::Attach adds a reference of its own, so the reference New made is handed to
-// the holders through their address instead.
-nvkNevkitSettings::nvkNevkitSettings() { *registry_.GetAddressOf() = New<nvkRegistry>(); }
+nvkNevkitSettings::nvkNevkitSettings() { Adopt(registry_, New<nvkRegistry>()); }
 
 HRESULT nvkNevkitSettings::CreateInstance(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     ComPtr<nvkNevkitSettings> object;
-    *object.GetAddressOf() = New<nvkNevkitSettings>();
+    Adopt(object, New<nvkNevkitSettings>());
     if (!object || !object->registry_) return E_OUTOFMEMORY;
     return object->QueryInterface(riid, ppv);
 }

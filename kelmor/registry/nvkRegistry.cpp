@@ -305,8 +305,7 @@ HRESULT nvkRegistry::ListNames(RegistryRoot_Const RegistryRoot, BSTR SubKey, boo
         const DWORD longest = values ? longestValue : longestSubKey;
 
         ComPtr<Collection> names;
-        // Takes over the reference NewEmpty made (MinGW's ComPtr::Attach would add another).
-        *names.GetAddressOf() = Collection::NewEmpty();
+        Adopt(names, Collection::NewEmpty());
         if (!names) throw std::bad_alloc();
         for (DWORD i = 0; i < count; ++i) {
             const auto buffer = core::NameBufferFor(longest);
@@ -323,10 +322,7 @@ HRESULT nvkRegistry::ListNames(RegistryRoot_Const RegistryRoot, BSTR SubKey, boo
             UniqueVariant item;
             BSTR text = nullptr;
             const LONG status = nkGetStringFromPointerA(name.data(), &text);
-            if (status < 0) {
-                if (LONG number = core::RuntimeErrorNumber(static_cast<std::uint32_t>(status))) return Raise(number);
-                return PassOnError(status, ErrorSourceOf(__uuidof(_nvkRegistry)));
-            }
+            if (status < 0) return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_nvkRegistry)));
             V_VT(item.get()) = VT_BSTR;
             V_BSTR(item.get()) = text;
             HRESULT hr = names->Append(*item.get());

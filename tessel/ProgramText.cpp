@@ -1,11 +1,11 @@
-#include "Text.h"
+#include "ProgramText.h"
 
 #include <new>
 
 namespace tessel {
 
 kelmor::UniqueBstr MakeBstr(std::wstring_view text) {
-    kelmor::UniqueBstr out(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+    kelmor::UniqueBstr out = kelmor::NewBstr(text);
     if (!out) throw std::bad_alloc();
     return out;
 }
