@@ -1,46 +1,23 @@
 #include "FrameControl.h"
 
 #include "ScreenScale.h"
+#include "WindowClass.h"
 
 namespace kelmor {
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"KelmorFrame";
 
-// The module holding this code: the class is registered per module, so a library and a program
-// that both link the forms layer keep their own.
-HINSTANCE FrameModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&kFrameClass), &module);
-    return module;
-}
-
-// The class keeps the system's window procedure, each window gets ours once it exists: a module
-// unloaded and loaded again never finds a class pointing at code that is gone.
-bool RegisterFrameClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(FrameModule(), kFrameClass, &wc)) return true;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = FrameModule();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFrameClass;
-    return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 FrameControl* FrameControl::New(HWND parent, int id, int left, int top, int width, int height) {
-    if (!RegisterFrameClass()) return nullptr;
+    if (!RegisterPlainWindowClass(kFrameClass)) return nullptr;
     FrameControl* frame = DispatchObject::New<FrameControl>();
     if (!frame) return nullptr;
     frame->hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                    TwipsToPixelsX(left), TwipsToPixelsY(top),
                                    TwipsToPixelsX(width), TwipsToPixelsY(height), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), FrameModule(), nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), CodeModule(), nullptr);
     if (!frame->hwnd_) {
         frame->Release();
         return nullptr;

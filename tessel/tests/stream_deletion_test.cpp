@@ -20,7 +20,7 @@ protected:
         CreateDirectoryW(folder_.c_str(), nullptr);
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"\\файл-A.txt", L"\\файл.txt", L"\\cut"})
+        for (const wchar_t* name : {L"\\файл-A.txt", L"\\файл.txt", L"\\cut", L"\\plain.txt"})
             DeleteFileW((folder_ + name).c_str());
         RemoveDirectoryW(folder_.c_str());
     }
@@ -43,10 +43,20 @@ TEST_F(StreamDeletion, DeletesAPathTheCodePageHolds) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), tessel::DeleteStreamA(path));
 }
 
+TEST_F(StreamDeletion, DeletesAPlainAsciiPath) {
+    const std::wstring path = Make(L"\\plain.txt");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), tessel::DeleteStreamA(path));
+    EXPECT_FALSE(Exists(path));
+}
+
 TEST_F(StreamDeletion, APathTheCodePageCannotHoldDeletesNothing) {
     const std::wstring lookAlike = Make(L"\\файл-A.txt");
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION),
               tessel::DeleteStreamA(folder_ + L"\\файл-Ä.txt"));
+    EXPECT_TRUE(Exists(lookAlike));
+    // Half a surrogate pair, which no code page can hold.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION),
+              tessel::DeleteStreamA(folder_ + L"\\файл-\xD800.txt"));
     EXPECT_TRUE(Exists(lookAlike));
 }
 

@@ -7,37 +7,17 @@
 #include "Owners.h"
 #include "ScreenScale.h"
 #include "TextBoxControl.h"
+#include "WindowClass.h"
 
 namespace kelmor {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"KelmorForm";
 
-// The module holding this code (the library or a program linking the forms layer).
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-bool RegisterFormClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(ThisModule(), kFormClass, &wc)) return true;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window once the object is attached
-    wc.hInstance = ThisModule();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
-    return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 FormWindow* FormWindow::New(const std::wstring& name, const std::wstring& caption, int widthTwips, int heightTwips) {
-    if (!RegisterFormClass()) return nullptr;
+    if (!RegisterPlainWindowClass(kFormClass)) return nullptr;
     FormWindow* form = DispatchObject::New<FormWindow>();
     if (!form) return nullptr;
     form->name_ = name;
@@ -45,7 +25,7 @@ FormWindow* FormWindow::New(const std::wstring& name, const std::wstring& captio
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     form->hwnd_ = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right, frame.bottom, nullptr, nullptr, ThisModule(), nullptr);
+                                  frame.right, frame.bottom, nullptr, nullptr, CodeModule(), nullptr);
     if (!form->hwnd_) {
         form->Release();
         return nullptr;
@@ -75,7 +55,7 @@ HWND FormWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWO
     HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
                                    TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
                                    TwipsToPixelsY(height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_)),
-                                   ThisModule(), nullptr);
+                                   CodeModule(), nullptr);
     if (!control) return nullptr;
     ++nextId_;
     if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
