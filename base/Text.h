@@ -1,5 +1,6 @@
-// Small text helpers shared by every binary: BSTR and UTF-16 texts as std::wstring, and the text
-// results of the support library.
+// Small text helpers shared by every binary and by the tests: BSTR and UTF-16 texts as
+// std::wstring (inline, so a test program that links nothing of the base can use them), and the
+// text results of the support library.
 #pragma once
 
 #include <windows.h>
@@ -13,16 +14,22 @@
 namespace kelmor {
 
 // The text of a BSTR (NULL is the empty text), embedded NULs included.
-std::wstring FromBstr(BSTR text);
+inline std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 
 // A new BSTR of `text` in `out`; E_OUTOFMEMORY when it cannot be made.
-HRESULT ToBstr(std::wstring_view text, BSTR* out);
+inline HRESULT ToBstr(std::wstring_view text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
 // A new BSTR of `text` with its owner; an empty owner when it cannot be made.
-UniqueBstr NewBstr(std::wstring_view text);
+inline UniqueBstr NewBstr(std::wstring_view text) {
+    return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
 
 // Texts of the portable cores (UTF-16 as char16_t) and of the platform (wchar_t, UTF-16 too).
-std::u16string U16(std::wstring_view text);
-std::wstring Wide(std::u16string_view text);
+inline std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // The text result of a support-library call: takes over `text`; on a negative `status` raises it
 // (RaiseSupportStatus) from `source` and leaves `out` as it was.

@@ -28,6 +28,8 @@ function(kelmor_win_test name)
   cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main ole32 oleaut32 uuid)
+  # The base's header-only helpers (Text.h, Owners.h) serve every test program.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/base)
   kelmor_warnings(${name})
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_test(NAME win.${name} COMMAND ${name})

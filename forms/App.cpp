@@ -21,7 +21,7 @@ HRESULT App::get_EXEName(BSTR* Value) { return ToBstr(exeName_, Value); }
 HRESULT App::get_Title(BSTR* Value) { return ToBstr(title_, Value); }
 HRESULT App::put_Title(BSTR Value) {
     return Guard([&] {
-        title_.assign(Value ? Value : L"", SysStringLen(Value));
+        title_ = FromBstr(Value);
         return S_OK;
     });
 }

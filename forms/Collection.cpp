@@ -1,5 +1,6 @@
 #include "Collection.h"
 
+#include "Text.h"
 #include "VariantEnumerator.h"
 
 namespace kelmor {
@@ -99,7 +100,7 @@ HRESULT Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* A
         if (!Omitted(key)) {
             UniqueVariant text;
             if (FAILED(VariantChangeType(text.get(), const_cast<VARIANT*>(key), 0, VT_BSTR))) return Raise(13);
-            keyText.assign(V_BSTR(text.get()) ? V_BSTR(text.get()) : L"", SysStringLen(V_BSTR(text.get())));
+            keyText = FromBstr(V_BSTR(text.get()));
             hasKey = true;
         }
         const bool before = !Omitted(Deref(Before));

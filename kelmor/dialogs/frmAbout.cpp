@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -12,10 +13,12 @@
 #include "ErrorInfo.h"
 #include "ScreenScale.h"
 #include "FrameControl.h"
+#include "Keys.h"
 #include "MessageBox.h"
 #include "Module.h"
 #include "Owners.h"
 #include "TabShownSink.h"
+#include "Text.h"
 #include "TextBoxControl.h"
 #include "core/AboutBoxRules.h"
 #include "nvkTabControl.h"
@@ -41,59 +44,137 @@ struct Place {
     int left, top, width, height;
 };
 
-// Fonts, in hundredths of a point; all with the Cyrillic character set.
-constexpr int kFormPoints = 825;
-constexpr int kLabelPoints = 975;
-constexpr int kTitlePoints = 1200;
-constexpr int kDescriptionPoints = 900;
-constexpr int kListPoints = 900;
+// The window's fonts, made with the Cyrillic character set; fonts_ holds them in this order.
+enum FontId {
+    kFormFont,
+    kLabelFont,
+    kTitleFont,
+    kEMailFont,
+    kDescriptionFont,
+    kListFont,
+    kFontCount,
+    kNoFont
+};
+struct FontDesign {
+    const wchar_t* face;
+    int centiPoints;  // hundredths of a point
+    int weight;
+    bool underline;
+};
+constexpr FontDesign kFonts[kFontCount] = {
+    {L"Tahoma", 825, FW_NORMAL, false},         {L"Tahoma", 975, FW_NORMAL, false},
+    {L"Times New Roman", 1200, FW_BOLD, false}, {L"Tahoma", 975, FW_NORMAL, true},
+    {L"Tahoma", 900, FW_NORMAL, false},         {L"Courier New", 900, FW_NORMAL, false}};
 
 // The strip behind the icon, and the etched separator above the buttons (twips).
 constexpr Place kIconBack{120, 120, 855, 1635};
 constexpr COLORREF kIconBackColour = RGB(0, 128, 128);
-constexpr POINT kEdgeShadow[2] = {{90, 1845}, {5654, 1845}};     // linEdge(1)
+constexpr POINT kEdgeShadow[2] = {{90, 1845}, {5654, 1845}};      // linEdge(1)
 constexpr POINT kEdgeHighlight[2] = {{105, 1860}, {5654, 1860}};  // linEdge(0)
 
 // The pages as designed; the pages taken move to page 0's place.
-constexpr Place kTabDesign[4] = {{1080, 120, 4635, 1695}, {840, 300, 4695, 1695}, {600, 540, 4695, 1695},
-                                 {360, 660, 4695, 1695}};
+struct PageDesign {
+    Place place;
+    const wchar_t* caption;
+};
+constexpr PageDesign kTabDesign[4] = {{{1080, 120, 4635, 1695}, L"Tab"},
+                                      {{840, 300, 4695, 1695}, L"Tab"},
+                                      {{600, 540, 4695, 1695}, L"Tab"},
+                                      {{360, 660, 4695, 1695}, L"System Info"}};
+
+// What a control needs once it is made.
+enum Finish {
+    kAsMade,
+    kFitText,       // the width of its text on one line (AutoSize)
+    kOnePixelHigh,  // a line of the etched separator
+    kToBottom,      // under every other control of its parent
+};
+
+constexpr int kOnForm = -1;  // a control of the form itself rather than of a page
+constexpr wchar_t kStatic[] = L"STATIC";
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kTextBox = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+constexpr DWORD kListBox = LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kDefaultButton = BS_DEFPUSHBUTTON | WS_TABSTOP;
+constexpr wchar_t kSystemNameDesign[] = L"%WINDOWS_VERSION%\r\n%SERVICE_PACK%";
+// The face colour as an automation colour: a system colour, read when the control is made.
+constexpr OLE_COLOR kButtonFace = 0x80000000u | COLOR_BTNFACE;
+
+// One control of the window as designed. Every control is a visible child that clips its
+// siblings; a row without a window class is an image view, with a border where `style` has
+// WS_BORDER, on `background`.
+struct ControlDesign {
+    int id;
+    int page;  // 0 .. 3, or kOnForm
+    const wchar_t* windowClass;
+    const wchar_t* text;
+    DWORD style;
+    Place place;
+    FontId font;
+    Finish finish = kAsMade;
+    DWORD exStyle = 0;
+    OLE_COLOR background = 0;
+};
+
+using Form = frmAbout;
+
+// The controls in creation order, which is their z-order and, for the pages and buttons, the tab
+// order: the pages' controls come first, then the two buttons. On page 3 the etched line runs
+// from 120 to 4440 twips, and the framed background lies under everything else.
+// clang-format off
+constexpr ControlDesign kControls[] = {
+    {Form::kTitleId, 0, kStatic, L"Application Title", kLabel, {0, 0, 4605, 600}, kTitleFont},
+    {Form::kVersionCaptionId, 0, kStatic, L"Версия:", kLabel, {0, 660, 735, 240}, kLabelFont},
+    {Form::kVersionId, 0, kStatic, L"%VERSION%", kLabel, {780, 660, 1140, 240}, kLabelFont},
+    {Form::kAuthorCaptionId, 0, kStatic, L"Автор:", kLabel, {0, 900, 735, 240}, kLabelFont},
+    {Form::kAuthorId, 0, kStatic, L"%AUTHOR%", kLabel, {780, 900, 1095, 240}, kLabelFont},
+    {Form::kEMailCaptionId, 0, kStatic, L"E-Mail:", kLabel, {0, 1140, 735, 240}, kLabelFont},
+    {Form::kEMailId, 0, kStatic, L"%EMAIL%", kLabel | SS_NOTIFY, {780, 1140, 885, 240}, kLabelFont},
+    {Form::kDevoteId, 0, kStatic, L"Devote", kLabel, {0, 1380, 585, 240}, kLabelFont},
+    {Form::kPictureId, 0, nullptr, nullptr, WS_BORDER, {3540, 660, 1020, 990}, kNoFont, kAsMade, 0, kButtonFace},
+    {Form::kDescriptionId, 1, L"EDIT", L"", kTextBox, {0, 0, 4575, 1635}, kDescriptionFont, kAsMade, kSunken},
+    {Form::kModulesId, 2, L"LISTBOX", L"", kListBox, {0, 0, 4575, 1650}, kListFont, kAsMade, kSunken},
+    {Form::kSystemInfoId[0], 3, kStatic, kSystemNameDesign, kLabel, {120, 60, 4380, 480}, kLabelFont},
+    {Form::kEdgeId[1], 3, kStatic, L"", kLabel, {120, 645, 4320, 0}, kLabelFont, kOnePixelHigh},
+    {Form::kEdgeId[0], 3, kStatic, L"", kLabel, {120, 660, 4320, 0}, kLabelFont, kOnePixelHigh},
+    {Form::kSystemInfoId[1], 3, kStatic, L"Free Physical Mem:", kLabel, {120, 780, 1680, 240}, kLabelFont, kFitText},
+    {Form::kSystemInfoId[4], 3, kStatic, L"%MEM_1%", kLabel, {1980, 780, 2460, 240}, kLabelFont},
+    {Form::kSystemInfoId[2], 3, kStatic, L"Page File Usage:", kLabel, {120, 1020, 1680, 240}, kLabelFont, kFitText},
+    {Form::kSystemInfoId[5], 3, kStatic, L"%MEM_2%", kLabel, {1980, 1020, 2460, 240}, kLabelFont},
+    {Form::kSystemInfoId[3], 3, kStatic, L"Reserved Virtual:", kLabel, {120, 1260, 1680, 240}, kLabelFont, kFitText},
+    {Form::kSystemInfoId[6], 3, kStatic, L"%MEM_3%", kLabel, {1980, 1260, 2460, 240}, kLabelFont},
+    {Form::kSystemInfoBackId, 3, kStatic, L"", kLabel | WS_BORDER, {0, 0, 4575, 1635}, kLabelFont, kToBottom},
+    {Form::kOkId, kOnForm, L"BUTTON", L"Ok", kDefaultButton, {2880, 1980, 1365, 345}, kFormFont},
+    {Form::kSysInfoId, kOnForm, L"BUTTON", L"&System Info...", kButton, {4320, 1980, 1365, 345}, kFormFont},
+    {Form::kIconId, kOnForm, nullptr, nullptr, 0, {300, 300, 480, 480}, kNoFont, kAsMade, 0, kIconBackColour},
+};
+// clang-format on
 
 constexpr wchar_t kSysInfoUnavailable[] = L"System Information is unavailable at this time.";
-
-std::wstring Text(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
-
-// A support-library status as this window raises it.
-HRESULT Check(LONG status) {
-    if (status >= 0) return S_OK;
-    SetErrorInfo(0, nullptr);
-    return PassOnError(status, kSource);
-}
-
-// A text result of a support-library function.
-HRESULT SupportText(LONG status, BSTR text, std::wstring* out) {
-    UniqueBstr owned(text);
-    const HRESULT hr = Check(status);
-    if (SUCCEEDED(hr)) *out = Text(owned.get());
-    return hr;
-}
 
 HRESULT ByteSizeText(double bytes, std::wstring* out) {
     BSTR text = nullptr;
     const LONG status = nkFormatByteSize(bytes, &text);
-    return SupportText(status, text, out);
+    return SupportText(status, text, kSource, *out);
 }
 
-HFONT MakeFont(const wchar_t* face, int centiPoints, int weight, bool underline) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+HFONT MakeFont(const FontDesign& design) {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(centiPoints, dpi > 0 ? dpi : 96, 7200);
-    lf.lfWeight = weight;
-    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfHeight = ScreenScale().FontHeight(design.centiPoints);
+    lf.lfWeight = design.weight;
+    lf.lfUnderline = design.underline ? TRUE : FALSE;
     lf.lfCharSet = RUSSIAN_CHARSET;  // 204
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, design.face, LF_FACESIZE);
     return CreateFontIndirectW(&lf);
+}
+
+// The RGB value of an automation colour (an RGB value or a system colour); the face colour for a
+// value that names no colour.
+COLORREF ColourOf(OLE_COLOR colour) {
+    COLORREF rgb = 0;
+    return SUCCEEDED(OleTranslateColor(colour, nullptr, &rgb)) ? rgb : GetSysColor(COLOR_BTNFACE);
 }
 
 // An in-memory dialog template (DLGTEMPLATEEX) without controls and without a font: the window
@@ -108,14 +189,6 @@ std::vector<WORD> FormTemplate() {
     for (const wchar_t* s = kDesignCaption; *s; ++s) t.push_back(static_cast<WORD>(*s));
     t.push_back(0);
     return t;
-}
-
-int ShiftMask() {
-    int mask = 0;
-    if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
-    if (GetKeyState(VK_MENU) < 0) mask |= 4;
-    return mask;
 }
 
 // The handle of a picture object, as the window functions take it (a 32-bit value, widened the
@@ -152,8 +225,6 @@ frmAbout::frmAbout() = default;
 
 frmAbout::~frmAbout() {
     if (window_) Unload();
-    for (HFONT font : {formFont_, labelFont_, titleFont_, emailFont_, descriptionFont_, listFont_})
-        if (font) DeleteObject(font);
 }
 
 RECT frmAbout::PixelRect(int left, int top, int width, int height) const {
@@ -205,29 +276,11 @@ INT_PTR frmAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-HWND frmAbout::AddControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle,
-                          int id, int left, int top, int width, int height, HFONT font) {
-    const RECT r = PixelRect(left, top, width, height);
-    HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left,
-                                   r.top, r.right - r.left, r.bottom - r.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
-HWND frmAbout::AddLabel(HWND parent, int id, const wchar_t* text, int left, int top, int width, int height,
-                        HFONT font, DWORD style) {
-    return AddControl(parent, L"STATIC", text, SS_LEFT | SS_NOPREFIX | style, 0, id, left, top, width, height,
-                      font ? font : labelFont_);
-}
-
 HRESULT frmAbout::OnInit() {
-    formFont_ = MakeFont(L"Tahoma", kFormPoints, FW_NORMAL, false);
-    labelFont_ = MakeFont(L"Tahoma", kLabelPoints, FW_NORMAL, false);
-    titleFont_ = MakeFont(L"Times New Roman", kTitlePoints, FW_BOLD, false);
-    descriptionFont_ = MakeFont(L"Tahoma", kDescriptionPoints, FW_NORMAL, false);
-    listFont_ = MakeFont(L"Courier New", kListPoints, FW_NORMAL, false);
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
+    static_assert(std::tuple_size_v<decltype(fonts_)> == kFontCount);
+    for (int i = 0; i < kFontCount; ++i)
+        if (i != kEMailFont) fonts_[i].reset(MakeFont(kFonts[i]));
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[kFormFont].get()), FALSE);
 
     RECT outer{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
     AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
@@ -236,62 +289,79 @@ HRESULT frmAbout::OnInit() {
 
     // The pages first: their controls come first in the tab order, then the two buttons.
     for (int i = 0; i < 4; ++i) {
-        const Place& d = kTabDesign[i];
+        const Place& d = kTabDesign[i].place;
         Adopt(tabs_[i], FrameControl::New(window_, kTabId[i], d.left, d.top, d.width, d.height));
         if (!tabs_[i]) return E_OUTOFMEMORY;
-        SetWindowTextW(tabs_[i]->Handle(), i == 3 ? L"System Info" : L"Tab");
+        SetWindowTextW(tabs_[i]->Handle(), kTabDesign[i].caption);
         tabs_[i]->put_Visible(VARIANT_TRUE);
     }
-    HWND page0 = tabs_[0]->Handle(), page1 = tabs_[1]->Handle(), page2 = tabs_[2]->Handle(),
-         page3 = tabs_[3]->Handle();
+    CreateControls();
 
-    title_ = AddLabel(page0, kTitleId, L"Application Title", 0, 0, 4605, 600, titleFont_);
-    AddLabel(page0, kVersionCaptionId, L"Версия:", 0, 660, 735, 240, nullptr);
-    version_ = AddLabel(page0, kVersionId, L"%VERSION%", 780, 660, 1140, 240, nullptr);
-    AddLabel(page0, kAuthorCaptionId, L"Автор:", 0, 900, 735, 240, nullptr);
-    author_ = AddLabel(page0, kAuthorId, L"%AUTHOR%", 780, 900, 1095, 240, nullptr);
-    emailCaption_ = AddLabel(page0, kEMailCaptionId, L"E-Mail:", 0, 1140, 735, 240, nullptr);
-    email_ = AddLabel(page0, kEMailId, L"%EMAIL%", 780, 1140, 885, 240, nullptr, SS_NOTIFY);
-    devote_ = AddLabel(page0, kDevoteId, L"Devote", 0, 1380, 585, 240, nullptr);
-    picture_.Create(page0, kPictureId, PixelRect(3540, 660, 1020, 990), true, GetSysColor(COLOR_BTNFACE));
     ComPtr<IPictureDisp> builtIn;
     if (SUCCEEDED(LoadResourceBitmap(L"OSVEL_0000", &builtIn))) {
         dedicationPicture_ = builtIn;
         picture_.SetPicture(builtIn.Get());
     }
     picture_.SetToolTip(L"Освель");
-
-    description_ = AddControl(page1, L"EDIT", L"",
-                              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                              kDescriptionId, 0, 0, 4575, 1635, descriptionFont_);
-    modules_ = AddControl(page2, L"LISTBOX", L"", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                          kModulesId, 0, 0, 4575, 1650, listFont_);
-
-    systemInfo_[0] = AddLabel(page3, kSystemInfoId[0], L"%WINDOWS_VERSION%\r\n%SERVICE_PACK%", 120, 60, 4380, 480,
-                              nullptr);
-    edges_[1] = AddLabel(page3, kEdgeId[1], L"", 120, 645, 4440 - 120, 0, nullptr);
-    edges_[0] = AddLabel(page3, kEdgeId[0], L"", 120, 660, 4440 - 120, 0, nullptr);
-    for (HWND edge : edges_)  // one pixel high lines
-        if (edge) SetWindowPos(edge, nullptr, 0, 0, TwipsToPixelsX(4440 - 120), 1,
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const wchar_t* names[3] = {L"Free Physical Mem:", L"Page File Usage:", L"Reserved Virtual:"};
-    const wchar_t* values[3] = {L"%MEM_1%", L"%MEM_2%", L"%MEM_3%"};
-    for (int i = 0; i < 3; ++i) {
-        systemInfo_[1 + i] = AddLabel(page3, kSystemInfoId[1 + i], names[i], 120, 780 + 240 * i, 1680, 240, nullptr);
-        if (systemInfo_[1 + i]) AutoSize(systemInfo_[1 + i]);
-        systemInfo_[4 + i] = AddLabel(page3, kSystemInfoId[4 + i], values[i], 1980, 780 + 240 * i, 2460, 240, nullptr);
-    }
-    // The framed background of the page lies under everything else on it.
-    if (HWND back = AddLabel(page3, kSystemInfoBackId, L"", 0, 0, 4575, 1635, nullptr, WS_BORDER))
-        SetWindowPos(back, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    ok_ = AddControl(window_, L"BUTTON", L"Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, kOkId, 2880, 1980, 1365, 345,
-                     formFont_);
-    AddControl(window_, L"BUTTON", L"&System Info...", BS_PUSHBUTTON | WS_TABSTOP, 0, kSysInfoId, 4320, 1980, 1365,
-               345, formFont_);
     SendMessageW(window_, DM_SETDEFID, kOkId, 0);
-    icon_.Create(window_, kIconId, PixelRect(300, 300, 480, 480), false, kIconBackColour);
     return S_OK;
+}
+
+// A control that cannot be made is left out; the window goes on without it.
+void frmAbout::CreateControls() {
+    for (const ControlDesign& d : kControls) {
+        HWND parent = d.page == kOnForm ? window_ : tabs_[d.page]->Handle();
+        const RECT r = PixelRect(d.place.left, d.place.top, d.place.width, d.place.height);
+        if (!d.windowClass) {
+            if (ImageView* view = View(d.id))
+                view->Create(parent, d.id, r, (d.style & WS_BORDER) != 0, ColourOf(d.background));
+            continue;
+        }
+        HWND control = CreateWindowExW(d.exStyle, d.windowClass, d.text,
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | d.style, r.left, r.top,
+                                       r.right - r.left, r.bottom - r.top, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), nullptr, nullptr);
+        if (HWND* kept = KeptHandle(d.id)) *kept = control;
+        if (!control) continue;
+        if (d.font != kNoFont && fonts_[d.font])
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[d.font].get()), FALSE);
+        switch (d.finish) {
+        case kFitText: AutoSize(control); break;
+        case kOnePixelHigh:
+            SetWindowPos(control, nullptr, 0, 0, r.right - r.left, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        case kToBottom:
+            SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            break;
+        case kAsMade: break;
+        }
+    }
+}
+
+HWND* frmAbout::KeptHandle(int id) {
+    switch (id) {
+    case kTitleId: return &title_;
+    case kVersionId: return &version_;
+    case kAuthorId: return &author_;
+    case kEMailCaptionId: return &emailCaption_;
+    case kEMailId: return &email_;
+    case kDevoteId: return &devote_;
+    case kDescriptionId: return &description_;
+    case kModulesId: return &modules_;
+    case kOkId: return &ok_;
+    case kEdgeId[0]: return &edges_[0];
+    case kEdgeId[1]: return &edges_[1];
+    default: break;
+    }
+    for (size_t i = 0; i < systemInfo_.size(); ++i)
+        if (id == kSystemInfoId[i]) return &systemInfo_[i];
+    return nullptr;
+}
+
+ImageView* frmAbout::View(int id) {
+    if (id == kIconId) return &icon_;
+    if (id == kPictureId) return &picture_;
+    return nullptr;
 }
 
 void frmAbout::OnLoad() {
@@ -327,7 +397,8 @@ void frmAbout::OnPaint() {
     }
     FrameRect(dc, &back, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     // The etched separator above the buttons.
-    for (const auto& [line, colour] : {std::pair{kEdgeShadow, COLOR_BTNSHADOW}, std::pair{kEdgeHighlight, COLOR_BTNHIGHLIGHT}}) {
+    for (const auto& [line, colour] :
+         {std::pair{kEdgeShadow, COLOR_BTNSHADOW}, std::pair{kEdgeHighlight, COLOR_BTNHIGHLIGHT}}) {
         HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(colour));
         if (!pen) continue;
         HGDIOBJ old = SelectObject(dc, pen);
@@ -425,9 +496,10 @@ HRESULT frmAbout::HideEMailRow() {
 HRESULT frmAbout::SetEMail(const std::wstring& address) {
     HRESULT hr = SetLabel(email_, address, false);
     if (FAILED(hr)) return hr;
-    if (!emailFont_) emailFont_ = MakeFont(L"Tahoma", kLabelPoints, FW_NORMAL, true);
-    if (!emailFont_) return E_OUTOFMEMORY;
-    SendMessageW(email_, WM_SETFONT, reinterpret_cast<WPARAM>(emailFont_), TRUE);
+    UniqueFont& font = fonts_[kEMailFont];
+    if (!font) font.reset(MakeFont(kFonts[kEMailFont]));
+    if (!font) return E_OUTOFMEMORY;
+    SendMessageW(email_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     hr = AutoSize(email_);
     if (FAILED(hr)) return hr;
     HINSTANCE library = Module::Instance();
@@ -443,7 +515,8 @@ HRESULT frmAbout::SetFormIcon(IPictureDisp* picture) {
         const HRESULT hr = PictureHandle(picture, &handle, nullptr);
         if (FAILED(hr)) return hr;
     }
-    return Check(nkSetWindowIconAll(window_, static_cast<HICON>(handle), static_cast<HICON>(handle)));
+    return RaiseSupportStatus(nkSetWindowIconAll(window_, static_cast<HICON>(handle), static_cast<HICON>(handle)),
+                              kSource);
 }
 
 HRESULT frmAbout::SetIconPicture(IPictureDisp* picture) {
@@ -504,7 +577,7 @@ HRESULT frmAbout::FillModuleList() {
         const std::wstring blanks(widest + 1, L' ');
         HDC dc = GetDC(modules_);
         if (!dc) return E_FAIL;
-        HGDIOBJ old = SelectObject(dc, listFont_);
+        HGDIOBJ old = SelectObject(dc, fonts_[kListFont].get());
         SIZE extent{};
         GetTextExtentPoint32W(dc, blanks.c_str(), static_cast<int>(blanks.size()), &extent);
         SelectObject(dc, old);
@@ -519,7 +592,7 @@ HRESULT frmAbout::FillSystemInfo() {
     std::wstring text;
     BSTR name = nullptr;
     const LONG status = nkGetHostOSFullName(-1, -1, &name);
-    HRESULT hr = SupportText(status, name, &text);
+    HRESULT hr = SupportText(status, name, kSource, text);
     if (FAILED(hr)) return hr;
     SetWindowTextW(systemInfo_[0], text.c_str());
     // 64-bit counts: the 32-bit memory status stops at 4 GB and would misreport larger machines.
@@ -540,7 +613,8 @@ HRESULT frmAbout::FillSystemInfo() {
 }
 
 HRESULT frmAbout::BuildTabs() {
-    HRESULT hr = nvkTabControl::CreateInstance(IID__nvkTabControl, reinterpret_cast<void**>(tc_.ReleaseAndGetAddressOf()));
+    HRESULT hr =
+        nvkTabControl::CreateInstance(IID__nvkTabControl, reinterpret_cast<void**>(tc_.ReleaseAndGetAddressOf()));
     if (FAILED(hr)) return hr;
     hr = TabShownSink::Connect(tc_.Get(), [this](LONG) { OnTabShown(); }, &tabSink_);
     if (FAILED(hr)) return hr;
@@ -554,7 +628,7 @@ HRESULT frmAbout::BuildTabs() {
             continue;
         }
         if (FAILED(hr = tc_->AddTab(static_cast<::Frame*>(tabs_[i].Get()), VARIANT_TRUE))) return hr;
-        tabs_[i]->MoveTo(kTabDesign[0].left, kTabDesign[0].top);
+        tabs_[i]->MoveTo(kTabDesign[0].place.left, kTabDesign[0].place.top);
     }
     return tc_->PopTab(1, VARIANT_FALSE, VARIANT_TRUE);
 }
@@ -590,7 +664,7 @@ void frmAbout::StartSysInfo() {
     std::wstring title;
     BSTR text = nullptr;
     const LONG status = nkGetThunderMainTitle(&text);
-    if (FAILED(SupportText(status, text, &title))) title.clear();
+    if (FAILED(SupportText(status, text, kSource, title))) title.clear();
     int button = 0;
     MsgBox(kSysInfoUnavailable, MB_OK | MB_ICONEXCLAMATION, title, L"", 0, &button);
 }
@@ -608,7 +682,7 @@ HRESULT frmAbout::LaunchSysInfo() {
         const HRESULT got = registry->GetValue(machine, keyText.get(), nameText.get(), rtString, &ok, result.put());
         if (FAILED(got)) return got;
         if (!ok || V_VT(result.get()) != VT_BSTR) return S_FALSE;
-        *value = Text(V_BSTR(result.get()));
+        *value = FromBstr(V_BSTR(result.get()));
         return S_OK;
     };
     std::wstring path;
@@ -623,7 +697,7 @@ HRESULT frmAbout::LaunchSysInfo() {
         UniqueBstr candidate(SysAllocString(path.c_str()));
         VARIANT_BOOL exists = VARIANT_FALSE;
         if (!candidate) return E_OUTOFMEMORY;
-        if (FAILED(hr = Check(nkIsFileExist(candidate.get(), &exists)))) return hr;
+        if (FAILED(hr = RaiseSupportStatus(nkIsFileExist(candidate.get(), &exists), kSource))) return hr;
         if (!exists) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
     if (path.empty()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);

@@ -23,6 +23,7 @@
 #include "ImageView.h"
 #include "Kelmor0200.h"
 #include "ModalDialog.h"
+#include "Owners.h"
 
 namespace kelmor {
 
@@ -38,7 +39,7 @@ public:
     // Control ids, for whoever drives the window.
     static constexpr int kOkId = IDOK;  // cmdOK; Escape (IDCANCEL) presses it too
     static constexpr int kSysInfoId = 360;
-    static constexpr int kIconId = 301;                    // imgIcon
+    static constexpr int kIconId = 301;                     // imgIcon
     static constexpr int kTabId[4] = {310, 311, 312, 313};  // fraTab(0 .. 3)
     static constexpr int kTitleId = 320;
     static constexpr int kVersionCaptionId = 321;
@@ -102,10 +103,11 @@ private:
     HRESULT BuildTabs();
     HRESULT LaunchSysInfo();
 
-    HWND AddLabel(HWND parent, int id, const wchar_t* text, int left, int top, int width, int height, HFONT font,
-                  DWORD style = 0);
-    HWND AddControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                    int left, int top, int width, int height, HFONT font);
+    void CreateControls();
+    // Where the window keeps the handle of control `id`; none for a control it never uses again.
+    HWND* KeptHandle(int id);
+    // The image view of control `id`; none for a control that is not one.
+    ImageView* View(int id);
     HRESULT AutoSize(HWND label);
     HRESULT SetLabel(HWND label, const std::wstring& text, bool autoSize);
     RECT PixelRect(int left, int top, int width, int height) const;
@@ -125,8 +127,9 @@ private:
     Microsoft::WRL::ComPtr<IPictureDisp> iconPicture_;
     Microsoft::WRL::ComPtr<IPictureDisp> dedicationPicture_;
     HCURSOR emailCursor_ = nullptr;
-    HFONT formFont_ = nullptr, labelFont_ = nullptr, titleFont_ = nullptr, emailFont_ = nullptr,
-          descriptionFont_ = nullptr, listFont_ = nullptr;
+    // The window's fonts, in the order of the font designs in frmAbout.cpp; all but the e-mail
+    // font are made with the controls, that one when an address is set. Freed after the window.
+    std::array<UniqueFont, 6> fonts_;
 };
 
 }  // namespace kelmor

@@ -110,7 +110,7 @@ HRESULT nvkSimpleListDialog::get_ShowCountInCaption(VARIANT_BOOL* Result) {
 
 HRESULT nvkSimpleListDialog::put_Caption(BSTR Value) {
     return Guard([&] {
-        caption_.assign(Value ? Value : L"", SysStringLen(Value));
+        caption_ = FromBstr(Value);
         return S_OK;
     });
 }

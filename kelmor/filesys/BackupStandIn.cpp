@@ -145,7 +145,10 @@ std::vector<ListedStream> ListStreams(HANDLE file) {
         memcpy(s.name.data(), bytes + at + kStreamEntryNameOffset, s.name.size() * 2);
         s.size = static_cast<std::uint64_t>(size);
         streams.push_back(std::move(s));
-        if (next == 0) break;
+        // The next entry must start inside the data with room for its fixed part; one that points
+        // elsewhere ends the list. The offset is checked against what is left rather than added
+        // first: on malformed data the sum could wrap around in a 32-bit build.
+        if (next == 0 || next > valid - at - kStreamEntryNameOffset) break;
         at += next;
     }
     return streams;

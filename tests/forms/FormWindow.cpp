@@ -6,6 +6,7 @@
 #include "ModalLoop.h"
 #include "Owners.h"
 #include "ScreenScale.h"
+#include "Text.h"
 #include "TextBoxControl.h"
 #include "WindowClass.h"
 
@@ -130,7 +131,7 @@ HRESULT FormWindow::get_Name(BSTR* Value) {
 
 HRESULT FormWindow::put_Name(BSTR Value) {
     return Guard([&] {
-        name_.assign(Value ? Value : L"", SysStringLen(Value));
+        name_ = FromBstr(Value);
         return S_OK;
     });
 }

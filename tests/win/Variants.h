@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "Text.h"
+
 namespace kelmor::test {
 
 inline VARIANT TextValue(const std::wstring& text) {
@@ -41,7 +43,7 @@ inline VARIANT MissingValue() {
     return v;
 }
 
-inline std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
+using kelmor::FromBstr;
 
 // Takes a BSTR result and frees it.
 inline std::wstring Take(BSTR text) {
