@@ -1,6 +1,6 @@
 // Base of every public class: reference counting that keeps the module loaded, IDispatch served
-// from the embedded type library (so late and early binding always agree), ISupportErrorInfo,
-// and the class's way of raising errors.
+// from the embedded type library (TypeLibDispatch: late and early binding always agree),
+// ISupportErrorInfo, and the class's way of raising errors.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 
 #include "ErrorInfo.h"
 #include "Module.h"
+#include "TypeLibDispatch.h"
 #include "modMain.h"
 
 namespace kelmor {
@@ -30,7 +31,7 @@ HRESULT Guarded(REFIID iid, Body&& body) noexcept {
 }
 
 template <class Iface>
-class DispatchObject : public Iface, public ISupportErrorInfo {
+class DispatchObject : public TypeLibDispatch<Iface>, public ISupportErrorInfo {
 public:
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
@@ -57,39 +58,6 @@ public:
         LONG n = InterlockedDecrement(&refs_);
         if (n == 0) delete this;
         return n;
-    }
-
-    // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        return Module::TypeInfoOf(__uuidof(Iface), info);
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
-        ITypeInfo* info = nullptr;
-        HRESULT hr = Module::TypeInfoOf(__uuidof(Iface), &info);
-        if (FAILED(hr)) return hr;
-        hr = DispGetIDsOfNames(info, names, count, ids);
-        info->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
-                                     UINT* argErr) override {
-        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info = nullptr;
-        HRESULT hr = Module::TypeInfoOf(__uuidof(Iface), &info);
-        if (FAILED(hr)) return hr;
-        hr = info->Invoke(static_cast<Iface*>(this), id, flags, params, result, excep, argErr);
-        info->Release();
-        return hr;
     }
 
     // ISupportErrorInfo

@@ -43,7 +43,7 @@ private:
     // The object seen through an earlier version of the interface: its own table and its own
     // member ids for IDispatch callers, every call handed to the stub.
     template <class Iface>
-    class Face : public Iface {
+    class Face : public TypeLibDispatch<Iface> {
     public:
         explicit Face(CEventLoggerStub* owner) : owner_(owner) {}
         Face(const Face&) = delete;
@@ -54,30 +54,6 @@ private:
         }
         ULONG STDMETHODCALLTYPE AddRef() override { return owner_->AddRef(); }
         ULONG STDMETHODCALLTYPE Release() override { return owner_->Release(); }
-        HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-            if (!count) return E_POINTER;
-            *count = 1;
-            return S_OK;
-        }
-        HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-            if (!info) return E_POINTER;
-            *info = nullptr;
-            if (index != 0) return DISP_E_BADINDEX;
-            return Module::TypeInfoOf(__uuidof(Iface), info);
-        }
-        HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-            Microsoft::WRL::ComPtr<ITypeInfo> info;
-            HRESULT hr = Module::TypeInfoOf(__uuidof(Iface), &info);
-            return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
-        }
-        HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                         VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
-            if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-            Microsoft::WRL::ComPtr<ITypeInfo> info;
-            HRESULT hr = Module::TypeInfoOf(__uuidof(Iface), &info);
-            if (FAILED(hr)) return hr;
-            return info->Invoke(static_cast<Iface*>(this), id, flags, params, result, excep, argErr);
-        }
         HRESULT STDMETHODCALLTYPE InitEventLogger(BSTR ComputerName, BSTR UserName, IDispatch* AppObject,
                                                   LONG ProcessId, LONG ThreadId, BSTR ModuleFileName) override {
             return owner_->InitEventLogger(ComputerName, UserName, AppObject, ProcessId, ThreadId, ModuleFileName);
