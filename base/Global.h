@@ -8,6 +8,7 @@
 namespace kelmor {
 
 class CEventLoggerStub;
+struct PictureReaderSet;
 
 struct ThreadGlobals {
     bool started = false;  // the start routine has run on this thread
@@ -15,6 +16,9 @@ struct ThreadGlobals {
     // first to the last nvkMain object of the thread.
     CEventLoggerStub* logger = nullptr;
     LONG mainCount = 0;  // live nvkMain objects of the thread
+    // The thread's picture readers, made on its first picture load; owned by the process-wide
+    // list of PictureFormats_Global, which frees them when the library is unloaded.
+    PictureReaderSet* pictureReaders = nullptr;
 };
 
 // This thread's copy.

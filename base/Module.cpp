@@ -19,6 +19,12 @@ std::array<TypeInfoSlot, kSlots> g_slots{};
 LONG g_slotCount = 0;
 SRWLOCK g_cacheLock = SRWLOCK_INIT;  // type information may be asked for from several apartments
 
+// What Detach runs for the layers above; registered from any apartment.
+constexpr size_t kReleases = 8;
+std::array<void (*)(), kReleases> g_releases{};
+size_t g_releaseCount = 0;
+SRWLOCK g_releaseLock = SRWLOCK_INIT;
+
 }  // namespace
 
 void Module::Attach(HINSTANCE instance) {
@@ -26,10 +32,25 @@ void Module::Attach(HINSTANCE instance) {
 }
 
 void Module::Detach() {
+    AcquireSRWLockExclusive(&g_releaseLock);
+    while (g_releaseCount > 0) g_releases[--g_releaseCount]();
+    ReleaseSRWLockExclusive(&g_releaseLock);
     for (LONG i = 0; i < g_slotCount; ++i) g_slots[i].info->Release();
     g_slotCount = 0;
     if (g_typeLib) g_typeLib->Release();
     g_typeLib = nullptr;
+}
+
+bool Module::AtDetach(void (*release)()) {
+    AcquireSRWLockExclusive(&g_releaseLock);
+    bool kept = false;
+    for (size_t i = 0; i < g_releaseCount && !kept; ++i) kept = g_releases[i] == release;
+    if (!kept && g_releaseCount < kReleases) {
+        g_releases[g_releaseCount++] = release;
+        kept = true;
+    }
+    ReleaseSRWLockExclusive(&g_releaseLock);
+    return kept;
 }
 
 HINSTANCE Module::Instance() { return g_instance; }

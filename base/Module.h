@@ -12,7 +12,12 @@ namespace kelmor {
 class Module {
 public:
     static void Attach(HINSTANCE instance);
+    // Releases the process-wide state when the library is unloaded: the functions given to
+    // AtDetach (latest first), then the type information.
     static void Detach();
+    // Adds `release` to what Detach runs: for state that layers above the base keep for the
+    // process. A function given again is kept once; false when no room is left.
+    static bool AtDetach(void (*release)());
 
     // The library's module; none before Attach (library code linked into a test program then
     // serves the type library embedded in that program).

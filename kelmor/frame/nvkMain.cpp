@@ -16,6 +16,8 @@
 #include "LateBound.h"
 #include "NevkitSupport0100.h"
 #include "dialogs/modAbout.h"
+#include "pictures/PictureFormats_Global.h"
+#include "pictures/PictureInfo.h"
 #include "Owners.h"
 #include "Text.h"
 #include "modErrorDisplay.h"
@@ -377,9 +379,31 @@ HRESULT nvkMain::ErrorDisplayWinMM(LONG ErrorNumber, VbMsgBoxStyle Style, BSTR T
     });
 }
 
+// A picture from a file through the library's readers; an empty name gives a new empty picture.
+// `PictureInfo` is filled only when it is the library's own object.
+HRESULT nvkMain::LoadPictureEx(BSTR FileName, _PictureInfo* PictureInfo, Picture** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    return Guard([&]() -> HRESULT {
+        if (SysStringLen(FileName) == 0) {
+            PICTDESC empty{};
+            empty.cbSizeofstruct = sizeof empty;
+            empty.picType = PICTYPE_NONE;
+            const HRESULT hr =
+                OleCreatePictureIndirect(&empty, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(Result));
+            return FAILED(hr) ? PassOnError(hr, ErrorSourceOf(__uuidof(_nvkMain))) : hr;
+        }
+        VARIANT_BOOL exists = VARIANT_FALSE;
+        const LONG status = nkIsFileExist(FileName, &exists);
+        if (status < 0) return RaiseSupportStatus(status, ErrorSourceOf(__uuidof(_nvkMain)));
+        if (!exists) return Raise(53);
+        const ComPtr<kelmor::PictureInfo> info = kelmor::PictureInfo::Of(PictureInfo);
+        return PictureFormats_Global::LoadPictureInternal(FromBstr(FileName), info.Get(), Result);
+    });
+}
+
 // Members not built yet.
 HRESULT nvkMain::ReadStandardListFile(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, _Collection **) { return E_NOTIMPL; }
-HRESULT nvkMain::LoadPictureEx(BSTR, _PictureInfo *, Picture **) { return E_NOTIMPL; }
 // The text box of a hook argument: no object is error 5, an object that is not a text box
 // error 13. `identity` receives the control's IUnknown, for comparing objects.
 HRESULT nvkMain::TextBoxArgument(IDispatch* control, ComPtr<IUnknown>* identity) {

@@ -1,3 +1,15 @@
-set(KELMOR_pictures_CORE)
+set(KELMOR_pictures_CORE
+  core/DIBImage.cpp)
 set(KELMOR_pictures_SOURCES
-  PictureInfo.cpp)
+  PictureInfo.cpp
+  PictureFormats_Global.cpp
+  DibFileFormat.cpp
+  CFileCommon.cpp
+  CFilePNG.cpp
+  CFilePSD.cpp
+  CFilePCX.cpp
+  CFileTGA.cpp
+  CCompatibleDC.cpp
+  CCompatibleBitmap.cpp
+  CBackBitmap.cpp
+  modBitmapWorks.cpp)

@@ -1,0 +1,19 @@
+// The reader of PCX files. Its decoder is not written yet: it recognises no file, so such
+// files are left to the readers after it and, failing those, end in error 481.
+#pragma once
+
+#include "DibFileFormat.h"
+
+namespace kelmor {
+
+class CFilePCX final : public DibFileFormat {
+public:
+    CFilePCX() : DibFileFormat(nvkPtePCX) {}
+
+    bool Verify(const std::wstring& fileName) override;
+
+protected:
+    bool ReadImage(const std::wstring& fileName, core::DIBImage& record) override;
+};
+
+}  // namespace kelmor

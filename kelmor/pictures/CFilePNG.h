@@ -1,0 +1,19 @@
+// The reader of PNG files (portable network graphics). Its decoder is not written yet: it recognises no file,
+// so such files are left to the readers after it and, failing those, end in error 481.
+#pragma once
+
+#include "DibFileFormat.h"
+
+namespace kelmor {
+
+class CFilePNG final : public DibFileFormat {
+public:
+    CFilePNG() : DibFileFormat(nvkPtePNG) {}
+
+    bool Verify(const std::wstring& fileName) override;
+
+protected:
+    bool ReadImage(const std::wstring& fileName, core::DIBImage& record) override;
+};
+
+}  // namespace kelmor

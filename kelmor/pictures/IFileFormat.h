@@ -1,0 +1,28 @@
+// What every picture file reader does. Readers hold no state between calls.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+
+namespace kelmor {
+
+class PictureInfo;
+
+class IFileFormat {
+public:
+    virtual ~IFileFormat() = default;
+
+    // True when the reader recognises the file as its format. Never fails: a missing or short
+    // file or a wrong signature gives false.
+    virtual bool Verify(const std::wstring& fileName) = 0;
+
+    // The loaded picture in `picture` (S_OK), or S_OK with no picture when the file is not of the
+    // format or cannot be decoded. A failure HRESULT (with its error information) only for an
+    // error while building the picture, which passes on to the caller. `info` may be null.
+    virtual HRESULT LoadPicture(const std::wstring& fileName, PictureInfo* info, IPictureDisp** picture) = 0;
+};
+
+}  // namespace kelmor

@@ -1,0 +1,94 @@
+#include "pictures/modBitmapWorks.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "ErrorInfo.h"
+#include "pictures/CBackBitmap.h"
+#include "pictures/CCompatibleBitmap.h"
+#include "pictures/CCompatibleDC.h"
+
+namespace kelmor::modBitmapWorks {
+
+namespace {
+
+// A BITMAPINFO with room for a full 256-entry colour table.
+struct BitmapInfo256 {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+};
+
+// The record describes a picture that can be drawn without reading outside its pixel rows.
+bool IsDrawable(const core::DIBImage& record) {
+    if (record.Width <= 0 || record.Height <= 0) return false;
+    if (record.BPP != 8 && record.BPP != 24) return false;
+    const std::optional<std::int32_t> rowLength = core::GetScanlineLength(record.Width, record.BPP);
+    if (!rowLength) return false;
+    const std::uint64_t needed =
+        static_cast<std::uint64_t>(*rowLength) * static_cast<std::uint64_t>(record.Height);
+    return record.Bits.size() >= needed;
+}
+
+}  // namespace
+
+std::wstring ErrorSource() {
+    return ErrorSourceOf(__uuidof(_nvkMain));
+}
+
+HRESULT GetScanlineLength(LONG width, LONG bpp, LONG* length) {
+    *length = 0;
+    const std::optional<std::int32_t> bytes = core::GetScanlineLength(width, bpp);
+    if (!bytes) return RaiseError(6, ErrorSource());
+    *length = *bytes;
+    return S_OK;
+}
+
+HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** picture) {
+    *picture = nullptr;
+    if (!IsDrawable(record)) return RaiseError(5, ErrorSource());
+
+    // The pixel rows as stored: top row first (a negative height), 8-bit indices through the
+    // record's colour table.
+    BitmapInfo256 info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = record.Width;
+    info.header.biHeight = -record.Height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = static_cast<WORD>(record.BPP);
+    info.header.biCompression = BI_RGB;
+    static_assert(sizeof info.colors == sizeof record.Palette);
+    if (record.BPP == 8) std::memcpy(info.colors, record.Palette.data(), sizeof info.colors);
+
+    // Declared so that they go in this order on every path: the context first (it puts its
+    // initial bitmap back, so that neither bitmap is still selected), then the bitmaps.
+    std::unique_ptr<CBackBitmap> back(new (std::nothrow) CBackBitmap);
+    std::unique_ptr<CCompatibleBitmap> bitmap;
+    std::unique_ptr<CCompatibleDC> dc;
+    if (!back) return RaiseError(7, ErrorSource());
+
+    // A fresh memory context holds a one-bit bitmap, and a bitmap made compatible with it would be
+    // monochrome; with the 24-bit back bitmap selected, the new bitmap takes 24 bits per pixel.
+    back->Initialize(24, nullptr);
+    // Without the back bitmap the new bitmap would silently lose every colour: refused instead.
+    if (!back->hBitmap()) return RaiseError(51, ErrorSource(), L"Can't create compatible bitmap.");
+    HRESULT hr = CCompatibleDC::Create(&dc);
+    if (FAILED(hr)) return hr;
+    hr = dc->SelectBitmap(back->hBitmap());
+    if (FAILED(hr)) return hr;
+    hr = dc->CreateCompatibleBitmap(record.Width, record.Height, &bitmap);
+    if (FAILED(hr)) return hr;
+    // Puts the context's initial bitmap back first, which releases the back bitmap.
+    hr = dc->SelectBitmap(bitmap->hBitmap());
+    if (FAILED(hr)) return hr;
+    const int lines = StretchDIBits(dc->hDC(), 0, 0, record.Width, record.Height, 0, 0, record.Width,
+                                    record.Height, record.Bits.data(),
+                                    reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
+    // A picture whose pixels were never drawn would pass for a good one: refused instead.
+    if (lines <= 0) return RaiseError(51, ErrorSource(), L"Can't draw to compatible bitmap.");
+    dc.reset();
+
+    return bitmap->GetStdPicture(picture);
+}
+
+}  // namespace kelmor::modBitmapWorks

@@ -1,0 +1,29 @@
+// Turning a reader's pixel record into a platform picture object.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "pictures/core/DIBImage.h"
+
+namespace kelmor::modBitmapWorks {
+
+// A picture object owning a new bitmap with the record's pixels (top row first; 8-bit indices
+// converted through the record's palette). A record that does not describe its pixels (width or
+// height not positive, a depth other than 8 or 24, fewer bytes than its rows need) raises error 5
+// before anything is read. Other errors are raised as well (error 51 with the bitmap helpers'
+// descriptions, a failure status of the support library as its own error); every handle made on
+// the way is released on every path.
+HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** picture);
+
+// The source named by the errors raised while a picture is built: they reach the caller through
+// nvkMain.LoadPictureEx.
+std::wstring ErrorSource();
+
+// Bytes per row as the readers lay them out; raises error 6 (overflow) when it does not fit.
+HRESULT GetScanlineLength(LONG width, LONG bpp, LONG* length);
+
+}  // namespace kelmor::modBitmapWorks
