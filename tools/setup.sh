@@ -9,7 +9,7 @@ packages=(
   wine wine64 libwine-dev fonts-wine
   xvfb imagemagick x11-apps
   clang libclang-rt-14-dev
-  googletest libbenchmark-dev
+  googletest libbenchmark-dev libstb-dev
   python3 locales
 )
 

@@ -1,9 +1,13 @@
 set(KELMOR_pictures_CORE
-  core/DIBImage.cpp)
+  core/DIBImage.cpp
+  core/TgaDecoder.cpp
+  core/PsdDecoder.cpp
+  core/PcxDecoder.cpp)
 set(KELMOR_pictures_SOURCES
   PictureInfo.cpp
   PictureFormats_Global.cpp
   DibFileFormat.cpp
+  FileBytes.cpp
   CFileCommon.cpp
   CFilePNG.cpp
   CFilePSD.cpp

@@ -1,0 +1,2 @@
+// Placeholder until the decoder is written.
+int main() { return 0; }
