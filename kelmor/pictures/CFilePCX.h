@@ -1,5 +1,5 @@
-// The reader of PCX files. Its decoder is not written yet: it recognises no file, so such
-// files are left to the readers after it and, failing those, end in error 481.
+// The reader of PCX files: 256-colour files with their palette and 24-bit three-plane files,
+// decoded from memory by core::DecodePcx.
 #pragma once
 
 #include "DibFileFormat.h"
@@ -10,6 +10,7 @@ class CFilePCX final : public DibFileFormat {
 public:
     CFilePCX() : DibFileFormat(nvkPtePCX) {}
 
+    // True when the file's first byte is 10 (of at least two bytes).
     bool Verify(const std::wstring& fileName) override;
 
 protected:

@@ -1,5 +1,6 @@
-// The reader of Photoshop documents. Its decoder is not written yet: it recognises no file, so such
-// files are left to the readers after it and, failing those, end in error 481.
+// The reader of Photoshop documents: the flattened RGB image of version-1 files, 8 bits per channel,
+// raw or PackBits-compressed, as a 24-bit picture. Files it recognises but cannot decode are left to
+// the readers after it.
 #pragma once
 
 #include "DibFileFormat.h"
@@ -10,9 +11,11 @@ class CFilePSD final : public DibFileFormat {
 public:
     CFilePSD() : DibFileFormat(nvkPtePSD) {}
 
+    // True when the file starts with the signature "8BPS"; reads only those bytes.
     bool Verify(const std::wstring& fileName) override;
 
 protected:
+    // Reads the whole file once and decodes it from memory.
     bool ReadImage(const std::wstring& fileName, core::DIBImage& record) override;
 };
 

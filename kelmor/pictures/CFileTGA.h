@@ -1,5 +1,5 @@
-// The reader of Targa files. Its decoder is not written yet: it recognises no file, so such
-// files are left to the readers after it and, failing those, end in error 481.
+// The reader of Targa files: uncompressed and run-length true-colour images of 15, 16, 24 or
+// 32 bits per pixel, decoded into a 24-bit picture.
 #pragma once
 
 #include "DibFileFormat.h"
@@ -10,6 +10,8 @@ class CFileTGA final : public DibFileFormat {
 public:
     CFileTGA() : DibFileFormat(nvkPteTGA) {}
 
+    // True when the file's header names one of the two true-colour image types; reads only the
+    // header. Never raises.
     bool Verify(const std::wstring& fileName) override;
 
 protected:
