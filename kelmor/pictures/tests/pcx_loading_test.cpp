@@ -13,6 +13,7 @@
 
 #include "Kelmor0200.h"
 #include "PcxWriter.h"
+#include "PictureLoadingFixture.h"
 #include "TestSupport.h"
 #include "Variants.h"
 #include "frame/tests/AppServicesTestSupport.h"
@@ -22,43 +23,14 @@
 
 namespace {
 
-using kelmor::nvkMain;
 using kelmor::PictureInfo;
 using kelmor::test::ErrorInfoText;
 using kelmor::test::Hr;
+using kelmor::test::PictureLoadingFixture;
 using Microsoft::WRL::ComPtr;
 namespace pcx = kelmor::test::pcx;
 
 constexpr HRESULT kError481 = static_cast<HRESULT>(0x800A01E1);
-
-struct Reported {
-    LONG width = 0, height = 0, bpp = 0;
-    nvkPictureTypeEx type = nvkPteNothing;
-    bool operator==(const Reported& o) const {
-        return width == o.width && height == o.height && bpp == o.bpp && type == o.type;
-    }
-};
-void PrintTo(const Reported& r, std::ostream* os) {
-    *os << "{" << r.width << ", " << r.height << ", " << r.bpp << ", type " << r.type << "}";
-}
-
-// The picture's bitmap read back as blue, green, red bytes, top row first, without padding.
-pcx::Bytes Pixels(IPictureDisp* picture, LONG width, LONG height) {
-    ComPtr<IPicture> p;
-    OLE_HANDLE handle = 0;
-    if (FAILED(picture->QueryInterface(IID_PPV_ARGS(&p))) || FAILED(p->get_Handle(&handle))) return {};
-    const auto bitmap = reinterpret_cast<HBITMAP>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const std::size_t stride = (width * 3 + 3) & ~3;
-    pcx::Bytes rows(stride * height), pixels;
-    const HDC screen = GetDC(nullptr);
-    EXPECT_EQ(height, GetDIBits(screen, bitmap, 0, height, rows.data(), &info, DIB_RGB_COLORS));
-    ReleaseDC(nullptr, screen);
-    for (LONG y = 0; y < height; ++y)
-        pixels.insert(pixels.end(), &rows[y * stride], &rows[y * stride] + width * 3);
-    return pixels;
-}
 
 // What the written picture looks like as blue, green, red bytes.
 pcx::Bytes Colours(const pcx::Picture& p) {
@@ -75,68 +47,19 @@ pcx::Bytes Colours(const pcx::Picture& p) {
     return out;
 }
 
-class PcxLoading : public ::testing::Test {
+class PcxLoading : public PictureLoadingFixture {
 protected:
-    static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kelmor-pcx-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(folder_.c_str(), nullptr);
+    // The picture's bitmap read back as blue, green, red bytes, top row first, without padding.
+    static Bytes Pixels(IPictureDisp* picture, LONG width, LONG height) {
+        const Bytes rows = PictureLoadingFixture::Pixels(picture, width, height);
+        if (rows.empty()) return {};
+        const std::size_t stride = RowBytes(width);
+        Bytes pixels;
+        for (LONG y = 0; y < height; ++y)
+            pixels.insert(pixels.end(), &rows[y * stride], &rows[y * stride] + width * 3);
+        return pixels;
     }
-    static void TearDownTestSuite() {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-    void SetUp() override {
-        ASSERT_EQ(Hr(S_OK), Hr(CoInitialize(nullptr)));
-        ASSERT_EQ(Hr(S_OK), Hr(nvkMain::CreateInstance(IID_PPV_ARGS(&main_))));
-        ASSERT_EQ(Hr(S_OK), Hr(PictureInfo::CreateInstance(IID_PPV_ARGS(&info_))));
-    }
-    void TearDown() override {
-        info_.Reset();
-        main_.Reset();
-        CoUninitialize();
-    }
-
-    static std::wstring Write(const std::wstring& name, const pcx::Bytes& bytes) {
-        const std::wstring path = folder_ + name;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        return path;
-    }
-
-    HRESULT Load(const std::wstring& path, ComPtr<IPictureDisp>& picture) {
-        BSTR name = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-        const HRESULT hr = main_->LoadPictureEx(name, info_.Get(), picture.ReleaseAndGetAddressOf());
-        SysFreeString(name);
-        return hr;
-    }
-
-    Reported Info() const {
-        Reported r;
-        EXPECT_EQ(Hr(S_OK), Hr(info_->Width(&r.width)));
-        EXPECT_EQ(Hr(S_OK), Hr(info_->Height(&r.height)));
-        EXPECT_EQ(Hr(S_OK), Hr(info_->ImageBPP(&r.bpp)));
-        EXPECT_EQ(Hr(S_OK), Hr(info_->PictureType(&r.type)));
-        return r;
-    }
-
-    static std::wstring folder_;
-    ComPtr<_nvkMain> main_;
-    ComPtr<_PictureInfo> info_;
 };
-
-std::wstring PcxLoading::folder_;
 
 TEST_F(PcxLoading, BothLayoutsLoadWithTheirInfoAndPixels) {
     struct Case {

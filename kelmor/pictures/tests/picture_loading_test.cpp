@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Kelmor0200.h"
+#include "PictureLoadingFixture.h"
 #include "TestSupport.h"
 #include "Variants.h"
 #include "frame/tests/AppServicesTestSupport.h"
@@ -34,7 +35,6 @@ namespace {
 
 using kelmor::DibFileFormat;
 using kelmor::IFileFormat;
-using kelmor::nvkMain;
 using kelmor::PictureInfo;
 using kelmor::core::DIBImage;
 using namespace kelmor::test;
@@ -131,68 +131,10 @@ Bytes WmfFile() {
     return b;
 }
 
-// What a PictureInfo reports.
-struct Reported {
-    LONG width = 0, height = 0, bpp = 0;
-    nvkPictureTypeEx type = nvkPteNothing;
-    bool operator==(const Reported& o) const {
-        return width == o.width && height == o.height && bpp == o.bpp && type == o.type;
-    }
-};
-void PrintTo(const Reported& r, std::ostream* os) {
-    *os << "{" << r.width << ", " << r.height << ", " << r.bpp << ", type " << r.type << "}";
-}
-Reported Read(_PictureInfo* info) {
-    Reported r;
-    EXPECT_EQ(Hr(S_OK), Hr(info->Width(&r.width)));
-    EXPECT_EQ(Hr(S_OK), Hr(info->Height(&r.height)));
-    EXPECT_EQ(Hr(S_OK), Hr(info->ImageBPP(&r.bpp)));
-    EXPECT_EQ(Hr(S_OK), Hr(info->PictureType(&r.type)));
-    return r;
-}
-
-class PictureLoading : public ::testing::Test {
+class PictureLoading : public PictureLoadingFixture {
 protected:
-    static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kelmor-pictures-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(folder_.c_str(), nullptr);
-    }
-    static void TearDownTestSuite() {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-    void SetUp() override {
-        ASSERT_EQ(Hr(S_OK), Hr(CoInitialize(nullptr)));
-        ASSERT_EQ(Hr(S_OK), Hr(nvkMain::CreateInstance(IID_PPV_ARGS(&main_))));
-        ASSERT_EQ(Hr(S_OK), Hr(PictureInfo::CreateInstance(IID_PPV_ARGS(&info_))));
-    }
-    void TearDown() override {
-        info_.Reset();
-        main_.Reset();
-        CoUninitialize();
-    }
-
-    static std::wstring Path(const std::wstring& name) { return folder_ + name; }
-    static std::wstring Write(const std::wstring& name, const Bytes& bytes) {
-        HANDLE file = CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        return Path(name);
-    }
-
     // An image encoded by the platform's imaging components (24-bit pixels of a pattern).
-    static std::wstring Encode(const std::wstring& name, const GUID& container, UINT width, UINT height) {
+    std::wstring Encode(const std::wstring& name, const GUID& container, UINT width, UINT height) {
         const std::wstring path = Path(name);
         ComPtr<IWICImagingFactory> factory;
         ComPtr<IWICStream> stream;
@@ -222,25 +164,13 @@ protected:
         return path;
     }
 
-    static std::wstring WriteEmf(const std::wstring& name) {
+    std::wstring WriteEmf(const std::wstring& name) {
         const RECT frame{0, 0, 2000, 1000};  // hundredths of a millimetre
         HDC dc = CreateEnhMetaFileW(nullptr, Path(name).c_str(), &frame, nullptr);
         Rectangle(dc, 0, 0, 70, 35);
         DeleteEnhMetaFile(CloseEnhMetaFile(dc));
         return Path(name);
     }
-
-    HRESULT Load(const std::wstring& path, ComPtr<IPictureDisp>& picture, _PictureInfo* info) {
-        BSTR name = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-        const HRESULT hr = main_->LoadPictureEx(name, info, picture.ReleaseAndGetAddressOf());
-        SysFreeString(name);
-        return hr;
-    }
-    HRESULT Load(const std::wstring& path, ComPtr<IPictureDisp>& picture) {
-        return Load(path, picture, info_.Get());
-    }
-
-    Reported Info() const { return Read(info_.Get()); }
 
     static SHORT TypeOf(IPictureDisp* picture) {
         ComPtr<IPicture> p;
@@ -256,13 +186,7 @@ protected:
         ReleaseDC(nullptr, screen);
         return depth;
     }
-
-    static std::wstring folder_;
-    ComPtr<_nvkMain> main_;
-    ComPtr<_PictureInfo> info_;
 };
-
-std::wstring PictureLoading::folder_;
 
 // ---------------------------------------------------------------- the platform formats
 

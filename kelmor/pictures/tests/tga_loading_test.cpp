@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Kelmor0200.h"
+#include "PictureLoadingFixture.h"
 #include "TestSupport.h"
 #include "TgaWriter.h"
 #include "Variants.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-using kelmor::nvkMain;
 using kelmor::PictureInfo;
 using namespace kelmor::test;
 using Microsoft::WRL::ComPtr;
@@ -32,95 +32,7 @@ using TgaBytes = std::vector<std::uint8_t>;
 
 constexpr HRESULT kTgaError481 = static_cast<HRESULT>(0x800A01E1);
 
-class TgaLoading : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kelmor-tga-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(folder_.c_str(), nullptr);
-    }
-    static void TearDownTestSuite() {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
-    void SetUp() override {
-        ASSERT_EQ(Hr(S_OK), Hr(CoInitialize(nullptr)));
-        ASSERT_EQ(Hr(S_OK), Hr(nvkMain::CreateInstance(IID_PPV_ARGS(&main_))));
-        ASSERT_EQ(Hr(S_OK), Hr(PictureInfo::CreateInstance(IID_PPV_ARGS(&info_))));
-    }
-    void TearDown() override {
-        info_.Reset();
-        main_.Reset();
-        CoUninitialize();
-    }
-
-    static std::wstring Write(const std::wstring& name, const TgaBytes& bytes) {
-        const std::wstring path = folder_ + name;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        return path;
-    }
-
-    HRESULT Load(const std::wstring& path, ComPtr<IPictureDisp>& picture) {
-        BSTR name = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-        const HRESULT hr = main_->LoadPictureEx(name, info_.Get(), picture.ReleaseAndGetAddressOf());
-        SysFreeString(name);
-        return hr;
-    }
-
-    // Width, height, bits per pixel and type that the PictureInfo reports.
-    std::vector<LONG> Info() {
-        LONG width = 0, height = 0, bpp = 0;
-        nvkPictureTypeEx type = nvkPteNothing;
-        info_->Width(&width);
-        info_->Height(&height);
-        info_->ImageBPP(&bpp);
-        info_->PictureType(&type);
-        return {width, height, bpp, static_cast<LONG>(type)};
-    }
-
-    // The picture's pixels as top-down 24-bit rows padded to 4 bytes, the padding zeroed.
-    static TgaBytes Pixels(IPictureDisp* disp, LONG width, LONG height) {
-        ComPtr<IPicture> picture;
-        OLE_HANDLE handle = 0;
-        if (FAILED(disp->QueryInterface(IID_PPV_ARGS(&picture))) || FAILED(picture->get_Handle(&handle)))
-            return {};
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        const size_t row = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-        TgaBytes bits(row * height);
-        HDC screen = GetDC(nullptr);
-        const int rows = GetDIBits(screen, reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), 0,
-                                   height, bits.data(), &info, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        if (rows != height) return {};
-        for (LONG y = 0; y < height; ++y)
-            for (size_t p = static_cast<size_t>(width) * 3; p < row; ++p) bits[y * row + p] = 0;
-        return bits;
-    }
-
-    static std::wstring folder_;
-    ComPtr<_nvkMain> main_;
-    ComPtr<_PictureInfo> info_;
-};
-
-std::wstring TgaLoading::folder_;
+class TgaLoading : public PictureLoadingFixture {};
 
 // Every depth reports 24 bits per pixel; the pixels are the written ones, the right way up.
 TEST_F(TgaLoading, FilesLoadWithTheirInfoAndPixels) {
@@ -147,7 +59,7 @@ TEST_F(TgaLoading, FilesLoadWithTheirInfoAndPixels) {
         ASSERT_EQ(Hr(S_OK), Hr(Load(Write(c.name, WriteTga(p, c.options)), picture)))
             << Utf8(ErrorInfoText());
         ASSERT_TRUE(picture);
-        EXPECT_EQ((std::vector<LONG>{c.width, c.height, 24, nvkPteTGA}), Info());
+        EXPECT_EQ((Reported{c.width, c.height, 24, nvkPteTGA}), Info());
         EXPECT_EQ(TgaExpectedBits(p, c.options.depth), Pixels(picture.Get(), c.width, c.height));
     }
 }
@@ -179,7 +91,7 @@ TEST_F(TgaLoading, UndecodableFilesRaise481AndLeaveZeros) {
         ComPtr<IPictureDisp> picture;
         EXPECT_EQ(Hr(kTgaError481), Hr(Load(Write(name, bytes), picture)));
         EXPECT_FALSE(picture);
-        EXPECT_EQ((std::vector<LONG>{0, 0, 0, nvkPteNothing}), Info());
+        EXPECT_EQ((Reported{0, 0, 0, nvkPteNothing}), Info());
     }
 }
 
