@@ -120,21 +120,21 @@ inline void ShortFill(std::uint8_t* d, const std::uint8_t* px) {
     }
 }
 
-template <int Bpp>
+template <int Bpp, int Pixels = 16>
 inline void ShortCopy(const std::uint8_t* s, std::uint8_t* d) {
     if constexpr (Bpp == 3) {
         std::memcpy(d, s, 48);
     } else if constexpr (std::endian::native == std::endian::little) {
         // Two pixels at a time: their blue, green and red bytes as six bytes of one 8-byte word
         // (two more written, overwritten by the next pair).
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < Pixels / 2; ++i) {
             std::uint64_t v;
             std::memcpy(&v, s + 8 * i, 8);
             v = (v & 0xFFFFFFu) | ((v >> 8) & 0xFFFFFF000000u);
             std::memcpy(d + 6 * i, &v, 8);
         }
     } else {
-        for (int i = 0; i < 16; ++i) std::memcpy(d + 3 * i, s + 4 * i, 4);
+        for (int i = 0; i < Pixels; ++i) std::memcpy(d + 3 * i, s + 4 * i, 4);
     }
 }
 
@@ -188,6 +188,34 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
         return true;
     };
     for (;;) {
+        if constexpr (Bpp != 2 && std::endian::native == std::endian::little) {
+            // Well inside the data and the row, a short packet needs none of the checks below:
+            // its header, a run's 4-byte pixel load or 16 raw pixels are all readable, and its
+            // 16-pixel block (50 bytes written at most) fits in the row.
+            const std::size_t rowBytes = width * 3 + pad;
+            while (static_cast<std::size_t>(end - p) > 16 * Bpp + 4) {
+                const unsigned packet = *p;
+                const std::size_t n = (packet & 0x7F) + 1;
+                if (n > 16 || column + n >= width || column * 3 + 50 > rowBytes) break;
+                std::uint8_t* d = row + column * 3;
+                if (packet & 0x80) {
+                    ShortFill(d, p + 1);
+                    p += 1 + Bpp;
+                } else {
+                    if constexpr (Bpp == 4) {
+                        // Raw packets in run-length data are mostly a pixel or two: four will do.
+                        if (n <= 4)
+                            ShortCopy<4, 4>(p + 1, d);
+                        else
+                            ShortCopy<4>(p + 1, d);
+                    } else {
+                        ShortCopy<Bpp>(p + 1, d);
+                    }
+                    p += 1 + n * Bpp;
+                }
+                column += n;
+            }
+        }
         if (p == end) return false;
         const unsigned packet = *p++;
         std::size_t n = (packet & 0x7F) + 1;
@@ -221,7 +249,8 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
             if (static_cast<std::size_t>(end - p) < n * Bpp) return false;
             if (n < room) {
                 std::uint8_t* d = row + column * 3;
-                if (Bpp != 2 && n <= 16 && (room * 3 + pad) >= 50 && static_cast<std::size_t>(end - p) >= 16 * Bpp) {
+                if (Bpp != 2 && n <= 16 && (room * 3 + pad) >= 50 &&
+                    static_cast<std::size_t>(end - p) >= 16 * Bpp) {
                     ShortCopy<Bpp>(p, d);
                 } else {
                     ConvertPixels<Bpp>(p, d, n);
