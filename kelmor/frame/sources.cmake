@@ -2,7 +2,10 @@ set(KELMOR_frame_CORE
   core/RuntimeErrors.cpp
   core/CommandLineSplit.cpp
   core/ErrorReportText.cpp
-  core/ErrorDisplayText.cpp)
+  core/ErrorDisplayText.cpp
+  core/StandardListFile.cpp
+  core/StringBufferRules.cpp
+  core/TimerText.cpp)
 set(KELMOR_frame_SOURCES
   ClassFactory.cpp
   ClassTable.cpp
