@@ -1,5 +1,6 @@
-// The reader of PNG files (portable network graphics). Its decoder is not written yet: it recognises no file,
-// so such files are left to the readers after it and, failing those, end in error 481.
+// The reader of PNG files. It decodes nothing itself: the outside library Sarvik.dll tests the
+// signature, reads the header and writes the pixels into buffers this reader sizes. Sarvik is
+// bound by name at the first use, from the library's own folder only.
 #pragma once
 
 #include "DibFileFormat.h"
@@ -10,6 +11,8 @@ class CFilePNG final : public DibFileFormat {
 public:
     CFilePNG() : DibFileFormat(nvkPtePNG) {}
 
+    // True when Sarvik is there and calls the file a PNG file; false for a name that the ANSI
+    // code page cannot hold exactly (Sarvik takes 8-bit names; a look-alike could be another file).
     bool Verify(const std::wstring& fileName) override;
 
 protected:

@@ -1,8 +1,9 @@
-# Run after linking NevkitSupport0100.dll (cmake -P):
+# Run after linking a DLL whose exports a .def file names (cmake -P):
 #   DEF, DLL, OBJDUMP                       always: the DLL exports exactly the .def names
-#   NM, DLLTOOL, OBJECTS, IMPLIB, WORK_DIR  i686: the import library is made again from the
-#                                           decorated __stdcall names (nkX@n), killing the
-#                                           @n in the names it imports
+#                                           (NevkitSupport0100.dll, Sarvik.dll)
+#   NM, DLLTOOL, OBJECTS, IMPLIB, WORK_DIR  NevkitSupport0100 on i686: its import library is
+#                                           made again from the decorated __stdcall names
+#                                           (nkX@n), killing the @n in the names it imports
 cmake_minimum_required(VERSION 3.25)
 
 file(STRINGS "${DEF}" def_lines)

@@ -224,7 +224,9 @@ TEST_F(BitmapHelpers, PictureTakesTheBitmapOverOrLeavesItToItsOwner) {
     ComPtr<IPictureDisp> picture;
     ASSERT_EQ(Hr(S_OK), Hr(bitmap.GetStdPicture(picture.GetAddressOf())));
     EXPECT_TRUE(bitmap.OwnedByPicture());
-    EXPECT_EQ(bitmap.hBitmap(), HandleOf(picture.Get()));
+    // A GDI handle's significant bits are its low 32; the picture's copy widens with its sign.
+    EXPECT_EQ(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(bitmap.hBitmap())),
+              static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(HandleOf(picture.Get()))));
 
     CCompatibleBitmap none;
     EXPECT_TRUE(FAILED(none.GetStdPicture(picture.ReleaseAndGetAddressOf())));
