@@ -1,5 +1,9 @@
-// An 8-bit, NUL-terminated string kept in a buffer of its own.
+// An 8-bit, NUL-terminated string kept in a buffer of its own, whose address native code can be
+// handed to read or fill the string.
 #pragma once
+
+#include <cstdint>
+#include <vector>
 
 #include "DispatchObject.h"
 #include "Kelmor0200.h"
@@ -18,6 +22,11 @@ public:
     HRESULT STDMETHODCALLTYPE pString(LONG_PTR *Result) override;
     HRESULT STDMETHODCALLTYPE CopyBuffer(SAFEARRAY **DestBuffer) override;
     HRESULT STDMETHODCALLTYPE GetBufferLength(LONG *Result) override;
+
+private:
+    // Bytes in the ANSI code page, never empty: a new object holds one zero byte. Every change
+    // builds a new array and swaps it in, so a failure leaves the old one (and its address).
+    std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(1, 0);
 };
 
 }  // namespace kelmor
