@@ -1,8 +1,14 @@
 // One entry found by a file search: attributes, times, sizes, names and children.
 #pragma once
 
+#include <wrl/client.h>
+
+#include <optional>
+#include <string>
+
 #include "DispatchObject.h"
 #include "Kelmor0200.h"
+#include "nvkFoundedFiles.h"
 
 namespace kelmor {
 
@@ -10,6 +16,15 @@ class FoundedFile final : public DispatchObject<_FoundedFile> {
 public:
     // Objects of this class are made by other objects of the library only.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    // Library-internal: fills the node, once, from an entry that the search of the directory
+    // `parent` found, and searches a subdirectory into its Childs (unless it is a reparse point
+    // the search does not follow). `skipped`: the entry is "." or "..", which is no node. A
+    // failure of the search below passes on.
+    HRESULT InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring& parent, FileSearch& search,
+                      bool* skipped);
+    // Library-internal: the search of this node's Childs was cancelled.
+    bool ChildsCancelled() const { return childs_ && childs_->IsCancelled(); }
 
     HRESULT STDMETHODCALLTYPE get_Childs(_nvkFoundedFiles **Result) override;
     HRESULT STDMETHODCALLTYPE get_Path(BSTR *Result) override;
@@ -34,6 +49,23 @@ public:
     HRESULT STDMETHODCALLTYPE get_CompressedFileSize(double *Result) override;
     HRESULT STDMETHODCALLTYPE get_FileName(BSTR *Result) override;
     HRESULT STDMETHODCALLTYPE get_AlternateFileName(BSTR *Result) override;
+
+private:
+    HRESULT Attribute(DWORD bit, VARIANT_BOOL* result) const;
+    HRESULT Size(DWORD high, DWORD low, double* result) const;
+    static HRESULT Time(const FILETIME& utc, DATE* result);
+
+    // The entry as the search found it; a node never filled holds zeros and empty names.
+    DWORD attributes_ = 0;
+    FILETIME creationTime_{};
+    FILETIME lastAccessTime_{};
+    FILETIME lastWriteTime_{};
+    double fileSize_ = 0;
+    std::optional<double> compressedSize_;  // read when first asked
+    std::wstring fileName_;
+    std::wstring alternateName_;
+    std::wstring path_;  // the directory that holds the entry
+    Microsoft::WRL::ComPtr<nvkFoundedFiles> childs_;  // made when first needed
 };
 
 }  // namespace kelmor

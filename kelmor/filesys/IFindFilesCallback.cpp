@@ -2,9 +2,13 @@
 
 namespace kelmor {
 
-HRESULT IFindFilesCallback::CreateInstance(REFIID riid, void** ppv) { return Create<IFindFilesCallback>(riid, ppv); }
+HRESULT IFindFilesCallback::CreateInstance(REFIID riid, void** ppv) {
+    return Create<IFindFilesCallback>(riid, ppv);
+}
 
-// Members not built yet.
-HRESULT IFindFilesCallback::DirectoryCompleted(BSTR, VARIANT_BOOL *) { return E_NOTIMPL; }
+// The library's own callback lets every search run to its end: `Cancel` stays as it came in.
+HRESULT IFindFilesCallback::DirectoryCompleted(BSTR, VARIANT_BOOL*) {
+    return S_OK;
+}
 
 }  // namespace kelmor

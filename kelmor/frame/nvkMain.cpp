@@ -6,7 +6,9 @@
 #include <array>
 #include <span>
 #include <utility>
+#include <vector>
 
+#include "AnsiText.h"
 #include "CAppStub.h"
 #include "CTextBoxInsertHook.h"
 #include "Collection.h"
@@ -20,6 +22,7 @@
 #include "pictures/PictureInfo.h"
 #include "Owners.h"
 #include "Text.h"
+#include "core/StandardListFile.h"
 #include "modErrorDisplay.h"
 #include "modEventLoggerSupport.h"
 
@@ -402,8 +405,79 @@ HRESULT nvkMain::LoadPictureEx(BSTR FileName, _PictureInfo* PictureInfo, Picture
     });
 }
 
-// Members not built yet.
-HRESULT nvkMain::ReadStandardListFile(BSTR, BSTR, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, VARIANT_BOOL, _Collection **) { return E_NOTIMPL; }
+// The kept lines of a list file, under the keys 1, 2, ...; trimming and the OEM conversion are
+// the support library's. Errors (53 for a missing file) reach the caller only when asked for,
+// otherwise the answer is no collection. The file is closed on every way out.
+HRESULT nvkMain::ReadStandardListFile(BSTR FileName, BSTR CommentChar, VARIANT_BOOL IgnoreBlanks,
+                                      VARIANT_BOOL TrimStrings, VARIANT_BOOL IsOem, VARIANT_BOOL RaiseErrors,
+                                      _Collection** Result) {
+    if (!Result) return E_POINTER;
+    *Result = nullptr;
+    const HRESULT hr = Guard([&]() -> HRESULT {
+        const std::wstring source = ErrorSourceOf(__uuidof(_nvkMain));
+        HRESULT failure = S_OK;
+        const auto support = [&](LONG(__stdcall * function)(BSTR, BSTR*)) {
+            return [&failure, &source, function](std::u16string_view text, std::u16string& out) {
+                const UniqueBstr in = NewBstr(Wide(text));
+                if (!in) throw std::bad_alloc();
+                BSTR result = nullptr;
+                const LONG status = function(in.get(), &result);
+                std::wstring converted;
+                failure = SupportText(status, result, source, converted);
+                out = U16(converted);
+                return SUCCEEDED(failure);
+            };
+        };
+        core::ListFileConversions conversions;
+        conversions.decode = [](std::string_view bytes, std::u16string& text) {
+            const UniqueBstr line(
+                AnsiToBstr({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
+            if (!line) throw std::bad_alloc();
+            text = U16(FromBstr(line.get()));
+            return true;
+        };
+        conversions.trim = support(nkTrimEx);
+        if (IsOem) conversions.fromOem = support(nkOemToAnsi);
+        core::ListFileReader reader(
+            core::ListFileRules{U16(FromBstr(CommentChar)), IgnoreBlanks != VARIANT_FALSE,
+                                TrimStrings != VARIANT_FALSE},
+            std::move(conversions));
+
+        const std::wstring path = FromBstr(FileName);
+        if (path.find(L'\0') != std::wstring::npos) return Raise(52);
+        const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (opened == INVALID_HANDLE_VALUE) return Raise(core::FileOpenErrorNumber(GetLastError()));
+        UniqueHandle file(opened);
+        std::vector<std::uint8_t> buffer(64 * 1024);
+        DWORD read = 0;
+        do {
+            if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+                return Raise(core::kFileReadErrorNumber);
+            }
+            if (!(read ? reader.Feed({buffer.data(), read}) : reader.Finish())) return failure;
+        } while (read != 0);
+        file.reset();
+
+        ComPtr<Collection> list;
+        Adopt(list, Collection::NewEmpty());
+        if (!list) return Raise(7);
+        for (size_t i = 0; i < reader.Items().size(); ++i) {
+            const UniqueBstr text = NewBstr(Wide(reader.Items()[i]));
+            if (!text) return Raise(7);
+            VARIANT item;
+            V_VT(&item) = VT_BSTR;
+            V_BSTR(&item) = text.get();  // copied by the collection
+            const HRESULT added = list->Append(item, std::to_wstring(i + 1).c_str());
+            if (FAILED(added)) return added;
+        }
+        return list->QueryInterface(IID_PPV_ARGS(Result));
+    });
+    if (SUCCEEDED(hr) || RaiseErrors) return hr;
+    SetErrorInfo(0, nullptr);
+    return S_OK;
+}
+
 // The text box of a hook argument: no object is error 5, an object that is not a text box
 // error 13. `identity` receives the control's IUnknown, for comparing objects.
 HRESULT nvkMain::TextBoxArgument(IDispatch* control, ComPtr<IUnknown>* identity) {

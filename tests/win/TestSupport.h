@@ -76,6 +76,28 @@ inline std::wstring KeyText(const std::wstring& path, const std::wstring& name, 
     return text;
 }
 
+// Base of a client's own object of a dual interface, living on a test's stack and called through
+// its table: answers IUnknown, IDispatch and `Iface`, counts no references and has no type
+// information (a late-bound call is refused).
+template <class Iface>
+class StackDual : public Iface {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                           IsEqualIID(riid, __uuidof(Iface));
+        *ppv = known ? static_cast<Iface*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
 // Base of fake client objects and event sinks that live on a test's stack: answers IUnknown,
 // IDispatch and one further interface id (an event interface), counts no references and
 // names no members; the derived fake implements Invoke.

@@ -310,28 +310,11 @@ TEST_F(PictureLoading, EmptyNameGivesAnEmptyPictureAndLeavesTheInfo) {
 
 // A client's own implementation of the interface: the loader must neither fill it nor take it
 // for the library's object.
-class ForeignInfo final : public _PictureInfo {
+class ForeignInfo final : public kelmor::test::StackDual<_PictureInfo> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         ++queries;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, __uuidof(_PictureInfo))) {
-            *ppv = static_cast<_PictureInfo*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
+        return StackDual::QueryInterface(riid, ppv);
     }
     HRESULT STDMETHODCALLTYPE Width(LONG* r) override { return *r = 41, S_OK; }
     HRESULT STDMETHODCALLTYPE Height(LONG* r) override { return *r = 42, S_OK; }
