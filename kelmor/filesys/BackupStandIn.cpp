@@ -156,16 +156,18 @@ std::vector<ListedStream> ListStreams(HANDLE file) {
 
 // Takes stock of the open file: the streams the platform's backup reading would report.
 DWORD TakeStock(HANDLE file, BOOL processSecurity, std::unique_ptr<BackupImage>& image) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info)) return GetLastError();
+    // Only the kind and the size: the standard information is one cheap query, where the whole
+    // handle information also gathers the volume's serial number and the file's index.
+    FILE_STANDARD_INFO info{};
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info)) return GetLastError();
     auto made = std::make_unique<BackupImage>();
     if (processSecurity) {
         std::vector<std::byte> descriptor;
         if (!ReadSecurity(file, descriptor)) return GetLastError();
         made->AddStream(core::kBackupSecurityData, core::kStreamContainsSecurity, u"", std::move(descriptor));
     }
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (!info.Directory) {
+        const auto size = static_cast<std::uint64_t>(info.EndOfFile.QuadPart);
         made->AddStream(
             core::kBackupData, 0, u"", size,
             [file](std::uint64_t offset, std::span<std::byte> into) { return ReadAt(file, offset, into); });

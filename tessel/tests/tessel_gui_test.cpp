@@ -27,6 +27,7 @@
 
 namespace {
 
+using kelmor::test::RemoveTree;
 using Microsoft::WRL::ComPtr;
 using tessel::test::MainWindow;
 using tessel::test::MessageBoxView;
@@ -39,25 +40,6 @@ constexpr wchar_t kTitle[] = L"Nevkit - Tessel";
 const std::vector<std::wstring> kHeaders{L"Имя", L"Полное имя", L"Размер", L"Stream ID", L"Атрибуты"};
 using Rows = std::vector<std::vector<std::wstring>>;
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 void WriteFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);

@@ -50,6 +50,37 @@ inline int RunAndWait(std::wstring commandLine, DWORD timeoutMs = 60000) {
     return static_cast<int>(code);
 }
 
+// Calls `visit(path, found)` for each entry of `folder` but "." and "..", in the order the system
+// lists them.
+template <class Visit>
+void ForEachEntry(const std::wstring& folder, Visit visit) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") visit(folder + L"\\" + name, found);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Removes `folder` and everything in it (read-only files too; folder links are removed, not
+// followed); a folder that is not there is fine.
+inline void RemoveTree(const std::wstring& folder) {
+    ForEachEntry(folder, [](const std::wstring& path, const WIN32_FIND_DATAW& found) {
+        const DWORD attributes = found.dwFileAttributes;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY && attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            RemoveDirectoryW(path.c_str());  // a link: removed, what it points at left alone
+        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    });
+    RemoveDirectoryW(folder.c_str());
+}
+
 // An export of a loaded module as the function type it has.
 template <class Fn>
 Fn Export(HMODULE module, const char* name) {

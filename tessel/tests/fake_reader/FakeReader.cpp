@@ -1,7 +1,8 @@
-// A stand-in for the library's stream reader, for the stream lister's GUI tests only. Wine has
-// no alternate data streams (its backup and stream-information calls answer "not supported"),
-// so the real reader can never list one there; this reader, registered under the real
-// reader's class id in a copy of the test prefix, lists the records a test chooses instead.
+// A stand-in for the library's stream reader, for the stream lister's GUI tests and the stream
+// report sample's tests only. Wine has no alternate data streams (its backup and
+// stream-information calls answer "not supported"), so the real reader can never list one
+// there; this reader, registered under the real reader's class id in a copy of the test prefix,
+// lists the records a test chooses instead.
 //
 // ReadFileStreams(path) reads the records from the file at `path` itself, one per line
 // (UTF-8): "<kind> <attributes> <size> <name>", the name being the rest of the line (it may be
@@ -10,10 +11,11 @@
 // stream path is seen by the next reading, as on a volume with streams. A path that cannot be
 // read gives false, as the real reader does. A line "fail <number>" makes the reading fail
 // with runtime error <number> (0x800A0000 + number, no error information), as a reader that
-// meets an error would.
+// meets an error would. A folder is read as a folder without streams.
 //
-// Only the vtable members the stream lister calls do anything; the program binds by vtable,
-// so IDispatch answers E_NOTIMPL.
+// Only the members the stream lister and the sample call do anything. IDispatch serves the
+// library's registered type library (registered before this reader takes over the class id),
+// so script clients call the same members by name.
 #include <windows.h>
 #include <objbase.h>
 #include <olectl.h>
@@ -63,19 +65,46 @@ public:
         return n;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
+        if (!count) return E_POINTER;
+        *count = TypeInfo() ? 1 : 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = index == 0 ? TypeInfo() : nullptr;
+        if (!*info) return DISP_E_BADINDEX;
+        (*info)->AddRef();
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        ITypeInfo* info = TypeInfo();
+        return info ? DispGetIDsOfNames(info, names, count, ids) : E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* error, UINT* badArgument) override {
+        ITypeInfo* info = TypeInfo();
+        return info ? DispInvoke(static_cast<Iface*>(this), info, id, flags, params, result, error, badArgument)
+                    : E_NOTIMPL;
     }
 
 private:
+    // The interface's description from the library's registered type library, read once and
+    // kept for the process.
+    static ITypeInfo* TypeInfo() {
+        static ITypeInfo* const info = [] {
+            GUID library{};
+            ITypeLib* lib = nullptr;
+            ITypeInfo* found = nullptr;
+            if (SUCCEEDED(CLSIDFromString(L"{D3E6EB1B-3EFC-43B2-B146-02B2EE999B48}", &library)) &&
+                SUCCEEDED(LoadRegTypeLib(library, 6, 3, 0, &lib))) {
+                lib->GetTypeInfoOfGuid(__uuidof(Iface), &found);
+                lib->Release();
+            }
+            return found;
+        }();
+        return info;
+    }
+
     LONG refs_ = 1;
 };
 
@@ -172,6 +201,11 @@ public:
         if (!Result) return E_POINTER;
         records_.clear();
         const std::wstring path(FileName ? FileName : L"", SysStringLen(FileName));
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            *Result = VARIANT_TRUE;
+            return S_OK;
+        }
         std::ifstream in(path.c_str(), std::ios::binary);  // MinGW's streams open wide paths
         *Result = in ? VARIANT_TRUE : VARIANT_FALSE;
         std::string line;
