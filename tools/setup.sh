@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   googletest libbenchmark-dev libstb-dev
   python3 locales
+  nsis zip
 )
 
 missing=()

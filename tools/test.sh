@@ -42,6 +42,9 @@ step "shipped binaries without test code" shipped_clean
 
 step "native tests" ctest --preset native
 step "windows and script tests (wine64)" ctest --preset win64
+# The release (dist/) from the trees built above, and its x64 installer in a fresh prefix.
+step "release and install test (wine64)" \
+  bash -c 'bash tools/release.sh && bash tests/install/install_test.sh build/win64 dist'
 
 # The prefix's Wine processes end with the run.
 bash tools/wine-prefix.sh build/win64/wine --shutdown
