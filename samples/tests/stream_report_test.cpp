@@ -35,10 +35,15 @@ struct ScriptRun {
     std::vector<std::wstring> lines;  // standard output, without empty lines
 };
 
+// A folder name of its own for each call: a background process of Wine that the script host
+// starts on its first run in a prefix inherits the run's output files and may hold them (and so
+// their folder) a while after the test is done with them.
 std::wstring TempFolder(const std::wstring& name) {
+    static int calls = 0;
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId());
+    return std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++calls);
 }
 
 std::string ReadBytes(const std::wstring& path) {
@@ -51,7 +56,10 @@ std::string ReadBytes(const std::wstring& path) {
 // its output is not a console).
 ScriptRun RunScript(const std::wstring& folder, const std::wstring& script, const std::wstring& arguments) {
     std::wstring command = L"cscript.exe //nologo \"" + script + L"\" " + arguments;
-    const std::wstring outPath = folder + L"\\stdout.txt", errPath = folder + L"\\stderr.txt";
+    static int runs = 0;
+    const std::wstring number = std::to_wstring(++runs);
+    const std::wstring outPath = folder + L"\\stdout-" + number + L".txt",
+                       errPath = folder + L"\\stderr-" + number + L".txt";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
