@@ -13,6 +13,13 @@
 
 namespace kelmor {
 
+// A GUID in registry form, braces included: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+inline std::wstring GuidText(const GUID& guid) {
+    wchar_t text[39] = {};
+    StringFromGUID2(guid, text, 39);
+    return text;
+}
+
 // The text of a BSTR (NULL is the empty text), embedded NULs included.
 inline std::wstring FromBstr(BSTR text) { return std::wstring(text ? text : L"", SysStringLen(text)); }
 

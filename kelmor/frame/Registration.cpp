@@ -6,6 +6,7 @@
 #include "ClassTable.h"
 #include "Module.h"
 #include "Owners.h"
+#include "Text.h"
 
 namespace kelmor {
 namespace {
@@ -15,12 +16,6 @@ namespace {
 constexpr wchar_t kOleAutomationMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
 constexpr wchar_t kDispatchMarshaler[] = L"{00020420-0000-0000-C000-000000000046}";
 constexpr wchar_t kProgIdPrefix[] = L"Kelmor0200.";
-
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[39] = {};
-    StringFromGUID2(guid, text, 39);
-    return text;
-}
 
 std::wstring VersionText() {
     return std::to_wstring(kLibMajor) + L"." + std::to_wstring(kLibMinor);

@@ -24,9 +24,11 @@
 #include "Server.h"
 #include "WindowSupport.h"
 #include "frmMainControls.h"
+#include "Text.h"
 
 namespace {
 
+using kelmor::GuidText;
 using Microsoft::WRL::ComPtr;
 
 std::wstring g_dir;   // the installation folder
@@ -37,12 +39,6 @@ constexpr wchar_t kMenuKey[] = L"NevkitTessel";
 constexpr wchar_t kMenuText[] = L"Потоки NTFS";
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NevkitTessel";
 constexpr wchar_t kAppPathKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
-
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[39] = {};
-    StringFromGUID2(guid, text, 39);
-    return text;
-}
 
 // The two registry views of a 64-bit system, each with the folder of its servers.
 struct View {

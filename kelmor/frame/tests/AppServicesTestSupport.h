@@ -11,6 +11,7 @@
 
 #include "TestSupport.h"
 #include "Variants.h"
+#include "Text.h"
 
 namespace kelmor::test {
 
@@ -95,9 +96,7 @@ inline std::vector<std::string> Fields(const std::string& line) {
 inline std::string UniqueToken(const char* what) {
     GUID g{};
     CoCreateGuid(&g);
-    wchar_t text[40];
-    StringFromGUID2(g, text, 40);
-    return std::string(what) + "-" + Utf8(text);
+    return std::string(what) + "-" + Utf8(kelmor::GuidText(g));
 }
 
 // An outside logger of any version, as a test scripts it: it answers the members it is given

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Variants.h"
+#include "Text.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -42,11 +43,7 @@ std::wstring Wide(const char* utf8) {
     return out;
 }
 
-std::string GuidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return Utf8(std::wstring(text));
-}
+std::string GuidText(const GUID& guid) { return Utf8(kelmor::GuidText(guid)); }
 
 GUID ParseGuid(const char* text) {
     GUID guid = {};

@@ -20,6 +20,7 @@
 #include "nvkAlone.h"
 #include "nvkBenchMark.h"
 #include "nvkBenchMarkHP.h"
+#include "Text.h"
 
 namespace {
 
@@ -240,9 +241,7 @@ constexpr wchar_t kProbeVariable[] = L"KELMOR_ALONE_PROBE";
 std::wstring UniqueName(const wchar_t* stem) {
     GUID g{};
     CoCreateGuid(&g);
-    wchar_t text[40];
-    StringFromGUID2(g, text, 40);
-    return stem + std::wstring(text);
+    return stem + kelmor::GuidText(g);
 }
 
 // IsAlone's answer; `error` receives the runtime error number (0 for none).
