@@ -10,7 +10,7 @@ packages=(
   xvfb imagemagick x11-apps
   clang libclang-rt-14-dev
   googletest libbenchmark-dev libstb-dev
-  python3 locales
+  python3 locales ccache
   nsis zip
 )
 
