@@ -81,7 +81,7 @@ strip_set() {
   local arch=$1 dir=$2 triple=$3 format=$4 f
   for f in "${binaries[@]}"; do
     [ -f "$dir/bin/$f" ] || die "missing $dir/bin/$f"
-    "$triple-objdump" -f "$dir/bin/$f" | grep -q "file format $format" || die "$dir/bin/$f is not $format"
+    LC_ALL=C "$triple-objdump" -f "$dir/bin/$f" | grep -q "file format $format" || die "$dir/bin/$f is not $format"
     cp "$dir/bin/$f" "$stage/$arch/$f"
     (
       cd "$stage/$arch" &&
@@ -89,7 +89,7 @@ strip_set() {
         "$triple-objcopy" --strip-all --add-gnu-debuglink="$f.debug" "$f" &&
         mv "$f.debug" "../symbols/$arch/"
     ) || die "stripping $f ($arch) failed"
-    ! "$triple-objdump" -h "$stage/$arch/$f" | grep -q '\.debug_' || die "$f ($arch) still holds debug sections"
+    ! LC_ALL=C "$triple-objdump" -h "$stage/$arch/$f" | grep -q '\.debug_' || die "$f ($arch) still holds debug sections"
   done
 }
 strip_set x64 "$win64" x86_64-w64-mingw32 pei-x86-64

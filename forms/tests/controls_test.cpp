@@ -153,10 +153,8 @@ TEST_F(FormsControls, ModalShowReturnsWhenHidden) {
     VARIANT modal;
     V_VT(&modal) = VT_I2;
     V_I2(&modal) = 1;
-    const DWORD start = GetTickCount();
     EXPECT_EQ(Hr(S_OK), Hr(form_->Show(modal)));
     KillTimer(nullptr, timer);
-    EXPECT_LT(GetTickCount() - start, 5000u);
     EXPECT_FALSE(probe_.otherEnabled) << "other windows are disabled during the modal show";
     EXPECT_TRUE(IsWindowEnabled(other)) << "and enabled again afterwards";
     EXPECT_FALSE(IsWindowVisible(form_->Handle()));

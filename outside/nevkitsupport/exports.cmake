@@ -21,6 +21,8 @@ foreach(line IN LISTS def_lines)
 endforeach()
 list(SORT expected)
 
+# Tool output is read in the C locale: binutils translates its headings.
+set(ENV{LC_ALL} C)
 execute_process(COMMAND "${OBJDUMP}" -p "${DLL}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")

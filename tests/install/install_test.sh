@@ -59,9 +59,9 @@ expect_files() {
            samples/StreamReport.vbs samples/README.md uninstall.exe x86/Kelmor0200.dll x86/Derodor.dll x86/NevkitSupport0100.dll x86/Sarvik.dll; do
     [ -f "$instdir/$f" ] || fail "not installed: $f"
   done
-  x86_64-w64-mingw32-objdump -f "$instdir/Kelmor0200.dll" | grep -q 'pei-x86-64' || fail "Kelmor0200.dll is not 64-bit"
-  x86_64-w64-mingw32-objdump -f "$instdir/x86/Kelmor0200.dll" | grep -q 'pei-i386' || fail "x86/Kelmor0200.dll is not 32-bit"
-  ! x86_64-w64-mingw32-objdump -h "$instdir/Kelmor0200.dll" | grep -q '\.debug_' || fail "debug information installed"
+  LC_ALL=C x86_64-w64-mingw32-objdump -f "$instdir/Kelmor0200.dll" | grep -q 'pei-x86-64' || fail "Kelmor0200.dll is not 64-bit"
+  LC_ALL=C x86_64-w64-mingw32-objdump -f "$instdir/x86/Kelmor0200.dll" | grep -q 'pei-i386' || fail "x86/Kelmor0200.dll is not 32-bit"
+  ! LC_ALL=C x86_64-w64-mingw32-objdump -h "$instdir/Kelmor0200.dll" | grep -q '\.debug_' || fail "debug information installed"
 }
 
 step "silent install"

@@ -1,6 +1,6 @@
 ' nvkMain as a script client sees it: the command line parser and a round trip through the
 ' event logger into the outside logger's file.
-Dim m, p, n, logger, shell, fso, logPath, token, stream, content, found, line
+Dim m, p, n, logger, fso, logPath, token, found, line
 
 Set m = CreateObject("Kelmor0200.nvkMain")
 
@@ -36,21 +36,14 @@ CheckEqual "LogMode: the user's folder", 1, logger.LogMode
 token = "script-" & CStr(Timer) & "-" & CStr(Int(Rnd() * 1000000))
 logger.ReportEvent "round trip " & token, 2, "Script Check", 4711
 
-Set shell = CreateObject("WScript.Shell")
 Set fso = CreateObject("Scripting.FileSystemObject")
-logPath = shell.ExpandEnvironmentStrings("%LOCALAPPDATA%")
-' Wine's answer keeps the closing NUL of the system call: the text ends before it.
-If InStr(logPath, Chr(0)) > 0 Then logPath = Left(logPath, InStr(logPath, Chr(0)) - 1)
-logPath = logPath & "\Nevkit\Derodor\Derodor.log"
+logPath = UserLogPath()
 CheckTrue "log file " & logPath, fso.FileExists(logPath)
 found = ""
 If fso.FileExists(logPath) Then
-    Set stream = fso.OpenTextFile(logPath, 1)
-    Do While Not stream.AtEndOfStream
-        line = stream.ReadLine
+    For Each line In ReadLines(logPath)
         If InStr(line, token) > 0 Then found = line
-    Loop
-    stream.Close
+    Next
 End If
 CheckTrue "the report is in the log", found <> ""
 If found <> "" Then

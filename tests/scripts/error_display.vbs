@@ -1,6 +1,6 @@
 ' The error display as a script client calls it: silent calls return OK, write nothing on the
 ' screen and report to the outside logger's file; a missing error object is refused.
-Dim m, r, shell, fso, logPath, token, stream, line, lines, fields, i
+Dim m, r, fso, logPath, token, fields, i
 
 Set m = CreateObject("Kelmor0200.nvkMain")
 CheckTrue "InitEventLoggerNonVB", m.InitEventLoggerNonVB("Error display script", 3, 1, 4)
@@ -18,25 +18,18 @@ r = m.ErrorDisplay(Nothing, 16, "", token & "-nothing", True)
 CheckEqual "ErrorDisplay without an error object", 91, TakeError()
 On Error GoTo 0
 
-Set shell = CreateObject("WScript.Shell")
 Set fso = CreateObject("Scripting.FileSystemObject")
-logPath = shell.ExpandEnvironmentStrings("%LOCALAPPDATA%")
-' Wine's answer keeps the closing NUL of the system call: the text ends before it.
-If InStr(logPath, Chr(0)) > 0 Then logPath = Left(logPath, InStr(logPath, Chr(0)) - 1)
-logPath = logPath & "\Nevkit\Derodor\Derodor.log"
+logPath = UserLogPath()
 CheckTrue "log file " & logPath, fso.FileExists(logPath)
 
-' The report lines of this run, by the text the caller put in front.
+' The report line of this run, by the text the caller put in front.
 Function LineOf(suffix)
-    Dim s, l
+    Dim l
     LineOf = ""
     If Not fso.FileExists(logPath) Then Exit Function
-    Set s = fso.OpenTextFile(logPath, 1)
-    Do While Not s.AtEndOfStream
-        l = s.ReadLine
+    For Each l In ReadLines(logPath)
         If InStr(l, vbTab & token & suffix & "\r\n") > 0 Then LineOf = l
-    Loop
-    s.Close
+    Next
 End Function
 
 Sub CheckReport(suffix, category, id, details)

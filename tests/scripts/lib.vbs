@@ -32,6 +32,34 @@ Function TakeError()
     Err.Clear
 End Function
 
+' The outside logger's file in the user's own folder.
+Function UserLogPath()
+    Dim p
+    p = CreateObject("WScript.Shell").ExpandEnvironmentStrings("%LOCALAPPDATA%")
+    ' Wine's answer keeps the closing NUL of the system call: the text ends before it.
+    If InStr(p, Chr(0)) > 0 Then p = Left(p, InStr(p, Chr(0)) - 1)
+    UserLogPath = p & "\Nevkit\Derodor\Derodor.log"
+End Function
+
+' The lines of a text file. A file that cannot be opened is a failure that names the error: Wine's
+' FileSystemObject opens without sharing, so another process holding the file makes it fail.
+Function ReadLines(path)
+    Dim stream, text
+    ReadLines = Array()
+    On Error Resume Next
+    Set stream = CreateObject("Scripting.FileSystemObject").OpenTextFile(path, 1)
+    If Err.Number <> 0 Then
+        Fail "reading " & path & ": error " & Err.Number & " (" & Err.Description & ")"
+        Err.Clear
+        Exit Function
+    End If
+    On Error GoTo 0
+    text = ""
+    If Not stream.AtEndOfStream Then text = stream.ReadAll
+    stream.Close
+    ReadLines = Split(Replace(text, vbCrLf, vbLf), vbLf)
+End Function
+
 Sub Summary()
     WScript.Echo gPassed & " passed, " & gFailed & " failed"
     If gFailed > 0 Then WScript.Quit 1

@@ -253,10 +253,8 @@ protected:
                 d.Dismiss();
             }
         });
-        const ULONGLONG start = GetTickCount64();
         const HRESULT hr = call();
         driver.join();
-        EXPECT_LT(GetTickCount64() - start, 30000u);
         return hr;
     }
 
