@@ -2,6 +2,7 @@
 // short name, kind and stream id, the viewer's command line and the program's arguments.
 #include <gtest/gtest.h>
 
+#include "core/StreamPath.h"
 #include "core/TesselTexts.h"
 
 namespace {
@@ -42,6 +43,25 @@ TEST(TesselTexts, ArgumentTextSkipsTheProgramNameQuotedOrNot) {
     EXPECT_EQ(u"", ArgumentText(u"\"unterminated name"));
     EXPECT_EQ(u"", ArgumentText(u""));
     EXPECT_EQ(u"x", ArgumentText(u"prog\tx"));
+}
+
+TEST(StreamPath, OnlyAlternateDataStreamNamesMayBeDeleted) {
+    for (const std::u16string_view name : {u":abc:$DATA", u":a:$DATA", u":поток с пробелом:$DATA", u":..:$DATA"})
+        EXPECT_TRUE(IsAlternateStreamName(name)) << std::string(name.begin(), name.end());
+    for (const std::u16string_view name :
+         {u"", u":", u"::$DATA", u":$DATA", u"\\..\\victim.txt", u":a\\b:$DATA", u":a/b:$DATA", u":a:b:$DATA",
+          u":abc", u"abc:$DATA", u":abc:$data", u":abc:$DATA ", u"x:abc:$DATA"})
+        EXPECT_FALSE(IsAlternateStreamName(name)) << std::string(name.begin(), name.end());
+    EXPECT_FALSE(IsAlternateStreamName(std::u16string_view(u":a\0b:$DATA", 10)));
+}
+
+TEST(StreamPath, ExtendedLengthFormOfDrivesAndSharesOnly) {
+    EXPECT_EQ(u"\\\\?\\C:\\x\\a.txt:s:$DATA", ExtendedLengthPath(u"C:\\x\\a.txt:s:$DATA"));
+    EXPECT_EQ(u"\\\\?\\UNC\\server\\share\\a.txt", ExtendedLengthPath(u"\\\\server\\share\\a.txt"));
+    EXPECT_EQ(u"\\\\?\\C:\\a", ExtendedLengthPath(u"\\\\?\\C:\\a"));
+    EXPECT_EQ(u"\\\\.\\pipe\\x", ExtendedLengthPath(u"\\\\.\\pipe\\x"));
+    EXPECT_EQ(u"relative\\a.txt", ExtendedLengthPath(u"relative\\a.txt"));
+    EXPECT_EQ(u"C:a.txt", ExtendedLengthPath(u"C:a.txt"));
 }
 
 }  // namespace
