@@ -87,6 +87,70 @@ std::wstring WaitForCommandLine(const std::wstring& viewer, DWORD timeoutMs = 15
     return {};
 }
 
+// The window's client area and every control at the places of the design (twips) at `dpi`.
+void ExpectDesignLayout(const MainWindow& main, int dpi) {
+    auto px = [&](int twips) { return MulDiv(twips, dpi, 1440); };
+    RECT client{};
+    GetClientRect(main.Window(), &client);
+    EXPECT_EQ(px(7935), client.right) << dpi << " DPI";
+    EXPECT_EQ(px(3915), client.bottom) << dpi << " DPI";
+    struct Design {
+        int id;
+        int left, top, width, height;
+        const wchar_t* text;  // the design-time text (null: changed by Init or none)
+    };
+    const Design designs[] = {
+        {ids::kTxtFileName, 60, 60, 7815, 360, nullptr},
+        {ids::kLstStreams, 60, 480, 7815, 2955, nullptr},
+        {ids::kLblCount, 120, 3540, -1, 240, nullptr},  // its width fits its text
+        {ids::kCmdRefresh, 3480, 3480, 1395, 375, L"Обновить"},
+        {ids::kCmdDelete, 4980, 3480, 1395, 375, L"Удалить"},
+        {ids::kCmdEditStream, 6480, 3480, 1395, 375, L"Просмотр"},
+    };
+    for (const Design& d : designs) {
+        RECT r{};
+        GetWindowRect(main.Control(d.id), &r);
+        MapWindowPoints(nullptr, main.Window(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(px(d.left), r.left) << d.id << " at " << dpi << " DPI";
+        EXPECT_EQ(px(d.top), r.top) << d.id << " at " << dpi << " DPI";
+        if (d.width > 0) {
+            EXPECT_EQ(px(d.width), r.right - r.left) << d.id << " at " << dpi << " DPI";
+        }
+        EXPECT_EQ(px(d.height), r.bottom - r.top) << d.id << " at " << dpi << " DPI";
+        if (d.text) {
+            EXPECT_EQ(d.text, tessel::test::TextOf(main.Control(d.id)));
+        }
+    }
+}
+
+// Every column shows its header whole (its text in the window's font, Tahoma 9.75 points at
+// `dpi`, and the header's margins of three edges on each side), and the last one reaches the
+// list's right edge.
+void ExpectHeadersWhole(const MainWindow& main, int dpi) {
+    RECT list{};
+    GetClientRect(main.List(), &list);
+    HFONT font = CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                             L"Tahoma");
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    const std::vector<std::wstring> headers = main.Headers();
+    int total = 0;
+    for (int column = 0; column < main.ColumnCount(); ++column) {
+        const int width = static_cast<int>(SendMessageW(main.List(), LVM_GETCOLUMNWIDTH, column, 0));
+        SIZE text{};
+        const std::wstring& header = headers[static_cast<size_t>(column)];
+        GetTextExtentPoint32W(dc, header.c_str(), static_cast<int>(header.size()), &text);
+        EXPECT_LE(text.cx + 6 * GetSystemMetrics(SM_CXEDGE), width)
+            << "the header is cut: " << column << " at " << dpi << " DPI";
+        total += width;
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    EXPECT_EQ(list.right, total) << dpi << " DPI";
+}
+
 class TesselGui : public ::testing::Test {
 protected:
     // The private installation every case starts the program from.
@@ -281,41 +345,9 @@ TEST_F(TesselGui, TheWindowIsLaidOutAsDesignedWithSizedColumns) {
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
     HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    auto px = [&](int twips) { return MulDiv(twips, dpiX, 1440); };
-    auto py = [&](int twips) { return MulDiv(twips, dpiY, 1440); };
-    RECT client{};
-    GetClientRect(main.Window(), &client);
-    EXPECT_EQ(px(7935), client.right);
-    EXPECT_EQ(py(3915), client.bottom);
-    struct Design {
-        int id;
-        int left, top, width, height;
-        const wchar_t* text;  // the design-time text (null: changed by Init or none)
-    };
-    const Design designs[] = {
-        {ids::kTxtFileName, 60, 60, 7815, 360, nullptr},
-        {ids::kLstStreams, 60, 480, 7815, 2955, nullptr},
-        {ids::kLblCount, 120, 3540, -1, 240,
-         nullptr},  // its width fits its text   {ids::kCmdRefresh, 3480, 3480, 1395, 375, L"Обновить"},
-        {ids::kCmdDelete, 4980, 3480, 1395, 375, L"Удалить"},
-        {ids::kCmdEditStream, 6480, 3480, 1395, 375, L"Просмотр"},
-    };
-    for (const Design& d : designs) {
-        RECT r{};
-        GetWindowRect(main.Control(d.id), &r);
-        MapWindowPoints(nullptr, main.Window(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(px(d.left), r.left) << d.id;
-        EXPECT_EQ(py(d.top), r.top) << d.id;
-        if (d.width > 0) {
-            EXPECT_EQ(px(d.width), r.right - r.left) << d.id;
-        }
-        EXPECT_EQ(py(d.height), r.bottom - r.top) << d.id;
-        if (d.text) {
-            EXPECT_EQ(d.text, tessel::test::TextOf(main.Control(d.id)));
-        }
-    }
+    ExpectDesignLayout(main, dpi);
     // Tab order: the list, the three buttons, the path box (the label takes no focus).
     std::vector<int> order;
     for (HWND c = GetWindow(main.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -329,30 +361,32 @@ TEST_F(TesselGui, TheWindowIsLaidOutAsDesignedWithSizedColumns) {
         GetGUIThreadInfo(GetWindowThreadProcessId(main.Window(), nullptr), &info);
         return info.hwndFocus;
     }()) << "the list has the focus";
-    // Every column fits its header whole (its text in the window's font, Tahoma 9.75 points, and
-    // the header's margins of three edges on each side), and the last one reaches the list's
-    // right edge.
-    RECT list{};
-    GetClientRect(main.List(), &list);
-    HFONT font = CreateFontW(-MulDiv(975, dpiY, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             L"Tahoma");
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    const std::vector<std::wstring> headers = main.Headers();
-    int total = 0;
-    for (int column = 0; column < main.ColumnCount(); ++column) {
-        const int width = static_cast<int>(SendMessageW(main.List(), LVM_GETCOLUMNWIDTH, column, 0));
-        SIZE text{};
-        const std::wstring& header = headers[static_cast<size_t>(column)];
-        GetTextExtentPoint32W(dc, header.c_str(), static_cast<int>(header.size()), &text);
-        EXPECT_LE(text.cx + 6 * GetSystemMetrics(SM_CXEDGE), width) << "the header is cut: " << column;
-        total += width;
-    }
-    SelectObject(dc, oldFont);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(font);
-    EXPECT_EQ(list.right, total);
+    ExpectHeadersWhole(main, dpi);
+    PressEscapeAndExpectEnd(main);
+}
+
+TEST_F(TesselGui, MovedToAMonitorOfAnotherDpiTheWindowLaysTheDesignOutAgain) {
+    const std::wstring path = NewFile(L"dpi.txt", "dpi");
+    MainWindow main = StartShown(path);
+    ASSERT_NE(nullptr, main.Window());
+    // What the system sends a per-monitor aware window that moves to a monitor of 144 DPI: the
+    // new resolution and the window's suggested place (its frame around the design's client
+    // area at that resolution), the place in the program's memory.
+    RECT suggested{0, 0, MulDiv(7935, 144, 1440), MulDiv(3915, 144, 1440)};
+    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(main.Window(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(main.Window(), GWL_EXSTYLE)));
+    OffsetRect(&suggested, 10 - suggested.left, 10 - suggested.top);
+    tessel::test::RemoteBuffer place(tessel_.Process(), sizeof suggested);
+    ASSERT_TRUE(place.Write(0, &suggested, sizeof suggested));
+    ASSERT_TRUE(PostMessageW(main.Window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                             reinterpret_cast<LPARAM>(place.At(0))));
+    main.Settle();
+    RECT window{};
+    GetWindowRect(main.Window(), &window);
+    EXPECT_EQ(suggested.left, window.left);
+    EXPECT_EQ(suggested.top, window.top);
+    ExpectDesignLayout(main, 144);
+    ExpectHeadersWhole(main, 144);
     PressEscapeAndExpectEnd(main);
 }
 
