@@ -1,6 +1,9 @@
 // The stream lister's portable rules: the usage text's layout, the row texts' choice between
-// short name, kind and stream id, the viewer's command line and the program's arguments.
+// short name, kind and stream id, the viewer's command line, the program's arguments, and which
+// stream names may be deleted and how a long stream path is written.
 #include <gtest/gtest.h>
+
+#include <utility>
 
 #include "core/StreamPath.h"
 #include "core/TesselTexts.h"
@@ -56,12 +59,15 @@ TEST(StreamPath, OnlyAlternateDataStreamNamesMayBeDeleted) {
 }
 
 TEST(StreamPath, ExtendedLengthFormOfDrivesAndSharesOnly) {
-    EXPECT_EQ(u"\\\\?\\C:\\x\\a.txt:s:$DATA", ExtendedLengthPath(u"C:\\x\\a.txt:s:$DATA"));
-    EXPECT_EQ(u"\\\\?\\UNC\\server\\share\\a.txt", ExtendedLengthPath(u"\\\\server\\share\\a.txt"));
-    EXPECT_EQ(u"\\\\?\\C:\\a", ExtendedLengthPath(u"\\\\?\\C:\\a"));
-    EXPECT_EQ(u"\\\\.\\pipe\\x", ExtendedLengthPath(u"\\\\.\\pipe\\x"));
-    EXPECT_EQ(u"relative\\a.txt", ExtendedLengthPath(u"relative\\a.txt"));
-    EXPECT_EQ(u"C:a.txt", ExtendedLengthPath(u"C:a.txt"));
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"C:\\x\\a.txt:s:$DATA", u"\\\\?\\C:\\x\\a.txt:s:$DATA"},
+        {u"\\\\server\\share\\a.txt", u"\\\\?\\UNC\\server\\share\\a.txt"},
+        {u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},          // already in that form
+        {u"\\\\.\\pipe\\x", u"\\\\.\\pipe\\x"},      // a device path
+        {u"relative\\a.txt", u"relative\\a.txt"},  // not absolute: as it is
+        {u"C:a.txt", u"C:a.txt"},
+    };
+    for (const auto& [path, extended] : cases) EXPECT_EQ(extended, ExtendedLengthPath(path));
 }
 
 }  // namespace

@@ -87,6 +87,14 @@ std::wstring WaitForCommandLine(const std::wstring& viewer, DWORD timeoutMs = 15
     return {};
 }
 
+// The row of the file's data stream ("::$DATA"), or -1.
+int DataRow(const MainWindow& main) {
+    const Rows rows = main.Rows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i][1] == L"::$DATA") return static_cast<int>(i);
+    return -1;
+}
+
 // The window's client area and every control at the places of the design (twips) at `dpi`.
 void ExpectDesignLayout(const MainWindow& main, int dpi) {
     auto px = [&](int twips) { return MulDiv(twips, dpi, 1440); };
@@ -485,10 +493,7 @@ TEST_F(TesselGui, ViewStartsTheViewerOfTheSettingsFileWithBothPartsQuoted) {
 
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
-    int dataRow = -1;
-    const Rows rows = main.Rows();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i][1] == L"::$DATA") dataRow = static_cast<int>(i);
+    const int dataRow = DataRow(main);
     ASSERT_LE(0, dataRow);
     ASSERT_TRUE(main.ClickRow(dataRow));
     main.Click(ids::kCmdEditStream);
@@ -562,10 +567,7 @@ TEST_F(TesselGui, TheDefaultViewerIsNeverTakenFromTheCurrentFolderAndFallsBackTo
 
     MainWindow main = StartShown(file, bare + L"\\Tessel.exe", current);
     ASSERT_NE(nullptr, main.Window());
-    int dataRow = -1;
-    const Rows rows = main.Rows();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i][1] == L"::$DATA") dataRow = static_cast<int>(i);
+    const int dataRow = DataRow(main);
     ASSERT_LE(0, dataRow);
     ASSERT_TRUE(main.ClickRow(dataRow));
 
