@@ -12,6 +12,9 @@ inline constexpr int kTwipsPerInch = 1440;
 class ScreenScale {
 public:
     ScreenScale();
+    // A given resolution (a window's own, on a system that scales per monitor); values that are
+    // not positive count as 96.
+    ScreenScale(int dpiX, int dpiY) : dpiX_(dpiX > 0 ? dpiX : 96), dpiY_(dpiY > 0 ? dpiY : 96) {}
 
     int DpiX() const { return dpiX_; }
     int DpiY() const { return dpiY_; }

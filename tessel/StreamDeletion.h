@@ -1,5 +1,5 @@
-// Deleting a stream by its path (the file's path followed by the stream's name) through the
-// system's ANSI file deletion.
+// Deleting an alternate data stream by its path (the file's path followed by the stream's
+// name).
 #pragma once
 
 #include <windows.h>
@@ -8,12 +8,23 @@
 
 namespace tessel {
 
-// Deletes the stream or file at `path` with DeleteFileA. The path is converted to the ANSI
-// code page (UTF-8 included) exactly or not at all, by kelmor::ToAnsi: a character the code
-// page cannot hold would be replaced by a look-alike (best fit) and the deletion could hit
-// another stream, so such a path fails with ERROR_NO_UNICODE_TRANSLATION and nothing is deleted; a path with
-// an embedded NUL (which the system would cut short) fails with ERROR_INVALID_NAME. Returns ERROR_SUCCESS or
-// the system's error code, taken right after the failing call.
-DWORD DeleteStreamA(const std::wstring& path);
+// Deletes stream `name` of the file or folder at `path`. Refused with ERROR_INVALID_NAME, and
+// nothing deleted, unless `name` is an alternate data stream's name (core::IsAlternateStreamName):
+// the records come from whatever server is registered for the reader's class, and an empty name
+// would delete the file itself, "\..\x" another file.
+//
+// The stream path must then cross to the ANSI code page exactly (kelmor::ToAnsi), as the
+// system's ANSI deletion would need it: a character the code page cannot hold would be replaced
+// by a look-alike (best fit) naming another stream, so such a path fails with
+// ERROR_NO_UNICODE_TRANSLATION; a path with an embedded NUL fails with ERROR_INVALID_NAME.
+// The deletion itself goes through DeleteFileW, in the extended-length form ("\\?\") when the
+// path is MAX_PATH characters or longer (DeleteFileA stops at MAX_PATH whatever the manifest
+// says). Returns ERROR_SUCCESS or the system's error code, taken right after the failing call.
+DWORD DeleteStream(const std::wstring& path, const std::wstring& name);
+
+// The path DeleteStream hands to DeleteFileW for the stream path `streamPath`: unchanged below
+// MAX_PATH characters, else its full path in the extended-length form. Empty when the full path
+// cannot be made.
+std::wstring DeletionPath(const std::wstring& streamPath);
 
 }  // namespace tessel

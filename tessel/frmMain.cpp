@@ -115,22 +115,42 @@ private:
 // The style word of the error display: the critical icon and an OK button.
 constexpr VbMsgBoxStyle kErrorStyle = static_cast<VbMsgBoxStyle>(MB_OK | MB_ICONERROR);
 
+// The size of `text` in the font of `window`; none when it cannot be measured.
+std::optional<SIZE> TextExtent(HWND window, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    if (!dc) return std::nullopt;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    const BOOL measured = GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    if (!measured) return std::nullopt;
+    return extent;
+}
+
 // Sets a label's text and fits the label's width to it, on one line, as an auto-sized label
 // does: the count line's designed width is that of its design text.
 void SetAutoSizedLabel(HWND label, const std::wstring& text) {
     SetWindowTextW(label, text.c_str());
-    HDC dc = GetDC(label);
-    if (!dc) return;
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    SIZE extent{};
-    const BOOL measured = GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    if (!measured) return;
+    const std::optional<SIZE> extent = TextExtent(label, text);
+    if (!extent) return;
     RECT bounds{};
     GetWindowRect(label, &bounds);
-    SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom - bounds.top,
+    SetWindowPos(label, nullptr, 0, 0, extent->cx, bounds.bottom - bounds.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The width a header item needs to draw its text whole: the text in the header's font and the
+// header's text margins on both sides (three edges each, as the header control draws them).
+int HeaderTextFit(HWND header, int column) {
+    wchar_t text[256] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) return 0;
+    const std::optional<SIZE> extent = TextExtent(header, text);
+    return extent ? extent->cx + 2 * 3 * GetSystemMetrics(SM_CXEDGE) : 0;
 }
 
 HINSTANCE Instance() {
@@ -159,31 +179,71 @@ void frmMain::Load() {
     if (window_) return;
     scale_ = kelmor::ScreenScale();
     RegisterWindowClass();
-    RECT outer{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)};
-    AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
+    const SIZE outer = OuterSize();
     HWND window = CreateWindowExW(kFormExStyle, ids::kWindowClass, kDesignCaption, kFormStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                  nullptr, Instance(), nullptr);
+                                  CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, Instance(), nullptr);
     if (!window) Check(HRESULT_FROM_WIN32(GetLastError()));
     window_ = window;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&frmMain::WindowProc));
+    // Where the system scales per monitor, the window's own resolution may differ from the
+    // system's (it opened on another monitor).
+    if (const UINT dpi = WindowDpi(window_); dpi != 0 && static_cast<int>(dpi) != scale_.DpiY()) {
+        scale_ = kelmor::ScreenScale(static_cast<int>(dpi), static_cast<int>(dpi));
+        const SIZE resized = OuterSize();
+        SetWindowPos(window_, nullptr, 0, 0, resized.cx, resized.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateControls();
     Form_Load();
 }
 
+SIZE frmMain::OuterSize() const {
+    RECT outer{0, 0, PixelsX(kClientWidth), PixelsY(kClientHeight)};
+    AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+UINT frmMain::WindowDpi(HWND window) {
+    // GetDpiForWindow exists from Windows 10 1607 on; before, the system's resolution holds.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return getDpi ? getDpi(window) : 0;
+}
+
+void frmMain::ApplyScale() {
+    // The new font is handed to the controls before the previous one is deleted.
+    kelmor::UniqueFont font(CreateFontW(scale_.FontHeight(kFontHundredthsOfPoint), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                        FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontName));
+    const std::pair<HWND, const ControlDesign*> controls[] = {
+        {txtFileName_, &kTxtFileName}, {lstStreams_, &kLstStreams}, {lblCount_, &kLblCount},
+        {cmdRefresh_, &kCmdRefresh},   {cmdDelete_, &kCmdDelete},   {cmdEditStream_, &kCmdEditStream}};
+    for (const auto& [control, d] : controls) {
+        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        SetWindowPos(control, nullptr, PixelsX(d->bounds.left), PixelsY(d->bounds.top), PixelsX(d->bounds.right),
+                     PixelsY(d->bounds.bottom), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    font_ = std::move(font);
+}
+
+void frmMain::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    scale_ = kelmor::ScreenScale(static_cast<int>(dpi), static_cast<int>(dpi));
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyScale();
+    std::wstring count(static_cast<size_t>(GetWindowTextLengthW(lblCount_)) + 1, L'\0');
+    count.resize(static_cast<size_t>(GetWindowTextW(lblCount_, count.data(), static_cast<int>(count.size()))));
+    SetAutoSizedLabel(lblCount_, count);
+    if (SendMessageW(lstStreams_, LVM_GETITEMCOUNT, 0, 0) > 0) ResizeListHeaders(lstStreams_);
+}
+
 void frmMain::CreateControls() {
-    font_.reset(CreateFontW(scale_.FontHeight(kFontHundredthsOfPoint), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, kFontName));
     auto make = [&](const ControlDesign& d, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
                     DWORD style) {
-        HWND control =
-            CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, PixelsX(d.bounds.left),
-                            PixelsY(d.bounds.top), PixelsX(d.bounds.right), PixelsY(d.bounds.bottom), window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), Instance(), nullptr);
+        HWND control = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), Instance(), nullptr);
         if (!control) Check(HRESULT_FROM_WIN32(GetLastError()));
-        if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
     // Created in tab order: the list, the three buttons, the path box; the label takes no focus.
@@ -197,6 +257,7 @@ void frmMain::CreateControls() {
     txtFileName_ = make(kTxtFileName, WS_EX_CLIENTEDGE, L"EDIT", L"File Name Goes Here ^_^",
                         WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL);
     lblCount_ = make(kLblCount, 0, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX);
+    ApplyScale();
     SetAutoSizedLabel(lblCount_, L"Files count goes here");
 }
 
@@ -315,8 +376,17 @@ void frmMain::ResizeListHeaders(HWND listView) {
     const LRESULT columns = SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
     LONG width = 0;
     CheckStatus(nkMakeLong(LVSCW_AUTOSIZE_USEHEADER, 0, &width));
-    for (LRESULT i = 0; i < columns; ++i)
+    for (LRESULT i = 0; i < columns; ++i) {
         SendMessageA(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), static_cast<LPARAM>(width));
+        // Every column but the last (which reaches the list's right edge) must show its header
+        // whole: Wine's list view sizes it one pixel narrower than its header draws the text
+        // ("Полное и…"). Windows' own sizing already fits, and is then left as it is.
+        if (i + 1 < columns) {
+            const int fit = HeaderTextFit(header, static_cast<int>(i));
+            if (SendMessageW(listView, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0) < fit)
+                SendMessageW(listView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), fit);
+        }
+    }
 }
 
 std::wstring frmMain::GetDisplayName(_FileStream& record) {
@@ -369,7 +439,7 @@ void frmMain::cmdDelete_Click() {
     const int reply = modMain::Message(core::DeleteQuestionText(U16(name), U16(path)),
                                        MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
     if (reply == IDCANCEL) return;
-    const DWORD error = DeleteStreamA(path + name);
+    const DWORD error = DeleteStream(path, name);
     if (error == ERROR_SUCCESS) {
         cmdRefresh_Click();
         return;
@@ -384,14 +454,15 @@ void frmMain::cmdDelete_Click() {
 void frmMain::cmdEditStream_Click() {
     const std::optional<int> row = SelectedRow();
     if (!row) return;  // nothing selected: nothing to open
+    // The settings file's program; empty when it names none (the default then applies).
     kelmor::UniqueBstr viewer;
     CheckStatus(nkReadStringFromPrivateINI(MakeBstr(L"Shell").get(), MakeBstr(L"Program").get(),
-                                           MakeBstr(Wide(core::kDefaultViewer)).get(), viewer.put()));
+                                           MakeBstr(L"").get(), viewer.put()));
     const std::wstring& path = modMain::CurrentFileName();
     std::wstring name;
     try {
         name = NameOf(*Record(*row).Get());
-        Shell(Wide(core::ViewerCommandLine(U16(FromBstr(viewer.get())), U16(path + name))));
+        StartViewer(FromBstr(viewer.get()), path + name);
     } catch (const RuntimeError& error) {
         ComPtr<_ErrObject> failure(error.Object());
         InOutText description(Wide(core::ViewFailedText(U16(name), U16(path))));
@@ -476,6 +547,10 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             Unload();
+            return 0;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another resolution: the same design at the new one.
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         default:
             break;

@@ -3,8 +3,9 @@
 // commands refresh, delete and view. The window previews the keyboard: F5 refreshes, Delete
 // deletes, Esc closes, Shift+F1 opens the about box, whichever control has the focus.
 //
-// Positions are twips (1440 per inch) converted with the screen's DPI; the window has no
-// layout logic of its own.
+// Positions are twips (1440 per inch) converted with the DPI the window is shown at (the
+// program is DPI aware per monitor: moved to a monitor of another DPI, it lays the same design
+// out again); the window has no other layout logic.
 #pragma once
 
 #include <windows.h>
@@ -53,6 +54,13 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    // The window's outer size for the design's client area at the current scale.
+    SIZE OuterSize() const;
+    // The window's own resolution where the system tells it (0 where it does not).
+    static UINT WindowDpi(HWND window);
+    // Font and places of every control at the current scale.
+    void ApplyScale();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void AddColumns();
     void AddRow(_FileStream& record);
 

@@ -88,14 +88,15 @@ public:
     TesselProcess(const TesselProcess&) = delete;
     TesselProcess& operator=(const TesselProcess&) = delete;
 
-    // Starts `exe` with `arguments` after its quoted path. False when it could not start.
-    bool Start(const std::wstring& exe, const std::wstring& arguments) {
+    // Starts `exe` with `arguments` after its quoted path, in `folder` (the driver's current
+    // folder when empty). False when it could not start.
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder = {}) {
         std::wstring line = L"\"" + exe + L"\"";
         if (!arguments.empty()) line += L" " + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &info_))
+        if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &info_))
             return false;
         CloseHandle(info_.hThread);
         info_.hThread = nullptr;

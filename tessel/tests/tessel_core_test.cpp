@@ -1,7 +1,11 @@
 // The stream lister's portable rules: the usage text's layout, the row texts' choice between
-// short name, kind and stream id, the viewer's command line and the program's arguments.
+// short name, kind and stream id, the viewer's command line, the program's arguments, and which
+// stream names may be deleted and how a long stream path is written.
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "core/StreamPath.h"
 #include "core/TesselTexts.h"
 
 namespace {
@@ -42,6 +46,28 @@ TEST(TesselTexts, ArgumentTextSkipsTheProgramNameQuotedOrNot) {
     EXPECT_EQ(u"", ArgumentText(u"\"unterminated name"));
     EXPECT_EQ(u"", ArgumentText(u""));
     EXPECT_EQ(u"x", ArgumentText(u"prog\tx"));
+}
+
+TEST(StreamPath, OnlyAlternateDataStreamNamesMayBeDeleted) {
+    for (const std::u16string_view name : {u":abc:$DATA", u":a:$DATA", u":поток с пробелом:$DATA", u":..:$DATA"})
+        EXPECT_TRUE(IsAlternateStreamName(name)) << std::string(name.begin(), name.end());
+    for (const std::u16string_view name :
+         {u"", u":", u"::$DATA", u":$DATA", u"\\..\\victim.txt", u":a\\b:$DATA", u":a/b:$DATA", u":a:b:$DATA",
+          u":abc", u"abc:$DATA", u":abc:$data", u":abc:$DATA ", u"x:abc:$DATA"})
+        EXPECT_FALSE(IsAlternateStreamName(name)) << std::string(name.begin(), name.end());
+    EXPECT_FALSE(IsAlternateStreamName(std::u16string_view(u":a\0b:$DATA", 10)));
+}
+
+TEST(StreamPath, ExtendedLengthFormOfDrivesAndSharesOnly) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"C:\\x\\a.txt:s:$DATA", u"\\\\?\\C:\\x\\a.txt:s:$DATA"},
+        {u"\\\\server\\share\\a.txt", u"\\\\?\\UNC\\server\\share\\a.txt"},
+        {u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},          // already in that form
+        {u"\\\\.\\pipe\\x", u"\\\\.\\pipe\\x"},      // a device path
+        {u"relative\\a.txt", u"relative\\a.txt"},  // not absolute: as it is
+        {u"C:a.txt", u"C:a.txt"},
+    };
+    for (const auto& [path, extended] : cases) EXPECT_EQ(extended, ExtendedLengthPath(path));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,78 @@ std::wstring WaitForCommandLine(const std::wstring& viewer, DWORD timeoutMs = 15
     return {};
 }
 
+// The row of the file's data stream ("::$DATA"), or -1.
+int DataRow(const MainWindow& main) {
+    const Rows rows = main.Rows();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i][1] == L"::$DATA") return static_cast<int>(i);
+    return -1;
+}
+
+// The window's client area and every control at the places of the design (twips) at `dpi`.
+void ExpectDesignLayout(const MainWindow& main, int dpi) {
+    auto px = [&](int twips) { return MulDiv(twips, dpi, 1440); };
+    RECT client{};
+    GetClientRect(main.Window(), &client);
+    EXPECT_EQ(px(7935), client.right) << dpi << " DPI";
+    EXPECT_EQ(px(3915), client.bottom) << dpi << " DPI";
+    struct Design {
+        int id;
+        int left, top, width, height;
+        const wchar_t* text;  // the design-time text (null: changed by Init or none)
+    };
+    const Design designs[] = {
+        {ids::kTxtFileName, 60, 60, 7815, 360, nullptr},
+        {ids::kLstStreams, 60, 480, 7815, 2955, nullptr},
+        {ids::kLblCount, 120, 3540, -1, 240, nullptr},  // its width fits its text
+        {ids::kCmdRefresh, 3480, 3480, 1395, 375, L"Обновить"},
+        {ids::kCmdDelete, 4980, 3480, 1395, 375, L"Удалить"},
+        {ids::kCmdEditStream, 6480, 3480, 1395, 375, L"Просмотр"},
+    };
+    for (const Design& d : designs) {
+        RECT r{};
+        GetWindowRect(main.Control(d.id), &r);
+        MapWindowPoints(nullptr, main.Window(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(px(d.left), r.left) << d.id << " at " << dpi << " DPI";
+        EXPECT_EQ(px(d.top), r.top) << d.id << " at " << dpi << " DPI";
+        if (d.width > 0) {
+            EXPECT_EQ(px(d.width), r.right - r.left) << d.id << " at " << dpi << " DPI";
+        }
+        EXPECT_EQ(px(d.height), r.bottom - r.top) << d.id << " at " << dpi << " DPI";
+        if (d.text) {
+            EXPECT_EQ(d.text, tessel::test::TextOf(main.Control(d.id)));
+        }
+    }
+}
+
+// Every column shows its header whole (its text in the window's font, Tahoma 9.75 points at
+// `dpi`, and the header's margins of three edges on each side), and the last one reaches the
+// list's right edge.
+void ExpectHeadersWhole(const MainWindow& main, int dpi) {
+    RECT list{};
+    GetClientRect(main.List(), &list);
+    HFONT font = CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                             L"Tahoma");
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    const std::vector<std::wstring> headers = main.Headers();
+    int total = 0;
+    for (int column = 0; column < main.ColumnCount(); ++column) {
+        const int width = static_cast<int>(SendMessageW(main.List(), LVM_GETCOLUMNWIDTH, column, 0));
+        SIZE text{};
+        const std::wstring& header = headers[static_cast<size_t>(column)];
+        GetTextExtentPoint32W(dc, header.c_str(), static_cast<int>(header.size()), &text);
+        EXPECT_LE(text.cx + 6 * GetSystemMetrics(SM_CXEDGE), width)
+            << "the header is cut: " << column << " at " << dpi << " DPI";
+        total += width;
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    EXPECT_EQ(list.right, total) << dpi << " DPI";
+}
+
 class TesselGui : public ::testing::Test {
 protected:
     // The private installation every case starts the program from.
@@ -131,8 +204,9 @@ protected:
     }
 
     // Starts the program and waits for its main window.
-    MainWindow StartShown(const std::wstring& path) {
-        EXPECT_TRUE(tessel_.Start(Exe(), L"\"" + path + L"\""));
+    MainWindow StartShown(const std::wstring& path, const std::wstring& exe = Exe(),
+                          const std::wstring& folder = {}) {
+        EXPECT_TRUE(tessel_.Start(exe, L"\"" + path + L"\"", folder));
         HWND window = tessel_.WaitMainWindow();
         EXPECT_NE(nullptr, window) << "the main window did not appear";
         return MainWindow(window, tessel_.Process());
@@ -279,41 +353,9 @@ TEST_F(TesselGui, TheWindowIsLaidOutAsDesignedWithSizedColumns) {
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
     HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    auto px = [&](int twips) { return MulDiv(twips, dpiX, 1440); };
-    auto py = [&](int twips) { return MulDiv(twips, dpiY, 1440); };
-    RECT client{};
-    GetClientRect(main.Window(), &client);
-    EXPECT_EQ(px(7935), client.right);
-    EXPECT_EQ(py(3915), client.bottom);
-    struct Design {
-        int id;
-        int left, top, width, height;
-        const wchar_t* text;  // the design-time text (null: changed by Init or none)
-    };
-    const Design designs[] = {
-        {ids::kTxtFileName, 60, 60, 7815, 360, nullptr},
-        {ids::kLstStreams, 60, 480, 7815, 2955, nullptr},
-        {ids::kLblCount, 120, 3540, -1, 240,
-         nullptr},  // its width fits its text   {ids::kCmdRefresh, 3480, 3480, 1395, 375, L"Обновить"},
-        {ids::kCmdDelete, 4980, 3480, 1395, 375, L"Удалить"},
-        {ids::kCmdEditStream, 6480, 3480, 1395, 375, L"Просмотр"},
-    };
-    for (const Design& d : designs) {
-        RECT r{};
-        GetWindowRect(main.Control(d.id), &r);
-        MapWindowPoints(nullptr, main.Window(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(px(d.left), r.left) << d.id;
-        EXPECT_EQ(py(d.top), r.top) << d.id;
-        if (d.width > 0) {
-            EXPECT_EQ(px(d.width), r.right - r.left) << d.id;
-        }
-        EXPECT_EQ(py(d.height), r.bottom - r.top) << d.id;
-        if (d.text) {
-            EXPECT_EQ(d.text, tessel::test::TextOf(main.Control(d.id)));
-        }
-    }
+    ExpectDesignLayout(main, dpi);
     // Tab order: the list, the three buttons, the path box (the label takes no focus).
     std::vector<int> order;
     for (HWND c = GetWindow(main.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -327,16 +369,32 @@ TEST_F(TesselGui, TheWindowIsLaidOutAsDesignedWithSizedColumns) {
         GetGUIThreadInfo(GetWindowThreadProcessId(main.Window(), nullptr), &info);
         return info.hwndFocus;
     }()) << "the list has the focus";
-    // Every column fits its header, and the last one reaches the list's right edge.
-    RECT list{};
-    GetClientRect(main.List(), &list);
-    int total = 0;
-    for (int column = 0; column < main.ColumnCount(); ++column) {
-        const int width = static_cast<int>(SendMessageW(main.List(), LVM_GETCOLUMNWIDTH, column, 0));
-        EXPECT_LT(0, width);
-        total += width;
-    }
-    EXPECT_EQ(list.right, total);
+    ExpectHeadersWhole(main, dpi);
+    PressEscapeAndExpectEnd(main);
+}
+
+TEST_F(TesselGui, MovedToAMonitorOfAnotherDpiTheWindowLaysTheDesignOutAgain) {
+    const std::wstring path = NewFile(L"dpi.txt", "dpi");
+    MainWindow main = StartShown(path);
+    ASSERT_NE(nullptr, main.Window());
+    // What the system sends a per-monitor aware window that moves to a monitor of 144 DPI: the
+    // new resolution and the window's suggested place (its frame around the design's client
+    // area at that resolution), the place in the program's memory.
+    RECT suggested{0, 0, MulDiv(7935, 144, 1440), MulDiv(3915, 144, 1440)};
+    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(main.Window(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(main.Window(), GWL_EXSTYLE)));
+    OffsetRect(&suggested, 10 - suggested.left, 10 - suggested.top);
+    tessel::test::RemoteBuffer place(tessel_.Process(), sizeof suggested);
+    ASSERT_TRUE(place.Write(0, &suggested, sizeof suggested));
+    ASSERT_TRUE(PostMessageW(main.Window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                             reinterpret_cast<LPARAM>(place.At(0))));
+    main.Settle();
+    RECT window{};
+    GetWindowRect(main.Window(), &window);
+    EXPECT_EQ(suggested.left, window.left);
+    EXPECT_EQ(suggested.top, window.top);
+    ExpectDesignLayout(main, 144);
+    ExpectHeadersWhole(main, 144);
     PressEscapeAndExpectEnd(main);
 }
 
@@ -386,6 +444,21 @@ TEST_F(TesselGui, ShiftF1OpensTheAboutBox) {
         if (!about) Sleep(25);
     }
     ASSERT_NE(nullptr, about) << "no about box";
+    // The picture's tooltip took its tool (the current TTTOOLINFOW, which the common controls of
+    // version 5 refuse: the program's manifest asks for version 6).
+    struct Tips {
+        HWND owner;
+        LRESULT tools = 0;
+    } tips{about};
+    EnumWindows(
+        [](HWND w, LPARAM context) -> BOOL {
+            auto* t = reinterpret_cast<Tips*>(context);
+            if (tessel::test::ClassOf(w) == L"tooltips_class32" && GetWindow(w, GW_OWNER) == t->owner)
+                t->tools += SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    EXPECT_EQ(1, tips.tools) << "the about box's picture has no tooltip";
     HWND ok = FindWindowExW(about, nullptr, L"Button", L"Ok");
     ASSERT_NE(nullptr, ok);
     PostMessageW(ok, BM_CLICK, 0, 0);
@@ -420,10 +493,7 @@ TEST_F(TesselGui, ViewStartsTheViewerOfTheSettingsFileWithBothPartsQuoted) {
 
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
-    int dataRow = -1;
-    const Rows rows = main.Rows();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i][1] == L"::$DATA") dataRow = static_cast<int>(i);
+    const int dataRow = DataRow(main);
     ASSERT_LE(0, dataRow);
     ASSERT_TRUE(main.ClickRow(dataRow));
     main.Click(ids::kCmdEditStream);
@@ -452,6 +522,82 @@ TEST_F(TesselGui, ViewStartsTheViewerOfTheSettingsFileWithBothPartsQuoted) {
     DeleteFileW(Settings().c_str());
     main.Settle();
     EXPECT_TRUE(tessel_.Windows(L"#32770").empty());
+    PressEscapeAndExpectEnd(main);
+}
+
+// An environment variable of this process (and so of the programs it starts) for one case.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+        wchar_t old[32767];
+        const DWORD n = GetEnvironmentVariableW(name, old, 32767);
+        if (n > 0 && n < 32767) old_ = std::wstring(old, n);
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedEnvironment() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+TEST_F(TesselGui, TheDefaultViewerIsNeverTakenFromTheCurrentFolderAndFallsBackToNotepad) {
+    // Tessel in a folder of its own without Write.EXE, started in a folder that has one (the
+    // folder of a file opened from Explorer's menu, say Downloads); the system folder (the
+    // program's test hook) holds only Notepad, PATH only an empty folder.
+    const std::wstring root = install_ + L"\\viewer search";
+    const std::wstring bare = root + L"\\program", current = root + L"\\Загрузки", system = root + L"\\system",
+                       path = root + L"\\path";
+    for (const std::wstring& folder : {root, bare, current, system, path})
+        CreateDirectoryW(folder.c_str(), nullptr);
+    for (const auto& [from, to] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"Tessel.exe", bare + L"\\Tessel.exe"},
+             {L"NevkitSupport0100.dll", bare + L"\\NevkitSupport0100.dll"},
+             {L"tessel_test_viewer.exe", current + L"\\Write.exe"},
+             {L"tessel_test_viewer.exe", system + L"\\notepad.exe"},
+             {L"tessel_test_viewer.exe", path + L"\\configured.exe"}})
+        ASSERT_TRUE(CopyFileW(kelmor::test::BesideExe(from).c_str(), to.c_str(), FALSE)) << testing::PrintToString(to);
+    const std::wstring planted = current + L"\\Write.exe", notepad = system + L"\\notepad.exe";
+    const ScopedEnvironment systemHook(L"TESSEL_TEST_SYSTEM_FOLDER", system);
+    const ScopedEnvironment searchPath(L"PATH", L".;" + current.substr(current.find_last_of(L'\\') + 1) + L";" + path);
+    const std::wstring file = NewFile(L"по умолчанию.txt", "default viewer");
+    const std::wstring stream = L"\"" + file + L"::$DATA\"";
+
+    MainWindow main = StartShown(file, bare + L"\\Tessel.exe", current);
+    ASSERT_NE(nullptr, main.Window());
+    const int dataRow = DataRow(main);
+    ASSERT_LE(0, dataRow);
+    ASSERT_TRUE(main.ClickRow(dataRow));
+
+    // No Write.EXE in the program's folder, the system folder or PATH (".", and the relative
+    // entry naming the current folder, are not searched): Notepad of the system folder.
+    main.Click(ids::kCmdEditStream);
+    EXPECT_EQ(L"\"" + notepad + L"\" " + stream, WaitForCommandLine(notepad));
+    EXPECT_EQ(L"", WaitForCommandLine(planted, 300)) << "the Write.exe of the current folder was started";
+
+    // A Write.EXE in the system folder (or on PATH) is the default again.
+    const std::wstring systemWrite = system + L"\\Write.EXE";
+    ASSERT_TRUE(CopyFileW(kelmor::test::BesideExe(L"tessel_test_viewer.exe").c_str(), systemWrite.c_str(), FALSE));
+    main.Click(ids::kCmdEditStream);
+    EXPECT_EQ(L"\"Write.EXE\" " + stream, WaitForCommandLine(systemWrite));
+
+    // A program the settings file names wins over both, found by the same search when it has
+    // no folder; one the search does not find is reported as not found (53), even when the
+    // current folder has it.
+    const std::wstring settings = bare + L"\\Tessel.ini";
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Shell", L"Program", L"configured.exe", settings.c_str()));
+    main.Click(ids::kCmdEditStream);
+    EXPECT_EQ(L"\"configured.exe\" " + stream, WaitForCommandLine(path + L"\\configured.exe"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Shell", L"Program", L"Write.exe", settings.c_str()));
+    DeleteFileW(systemWrite.c_str());
+    main.Click(ids::kCmdEditStream);
+    MessageBoxView box = NextMessage();
+    const std::wstring number = L"\r\n\r\nError number: " + ErrorNumberText(53);
+    EXPECT_NE(std::wstring::npos, box.text.find(number)) << testing::PrintToString(box.text);
+    Answer(box, IDOK);
+    EXPECT_EQ(L"", WaitForCommandLine(planted, 300)) << "the Write.exe of the current folder was started";
     PressEscapeAndExpectEnd(main);
 }
 
@@ -506,8 +652,8 @@ TEST_F(FakeReader, RowsOfEveryKindAndTheButtonsOfEachRow) {
 }
 
 TEST_F(FakeReader, DeleteAsksFirstCancelKeepsTheStreamOkDeletesAndRefreshes) {
-    const std::wstring path = NewFile(L"sample", "1 0 5 ::$DATA\n~4 0 3 -gone.txt\n");
-    const std::wstring stream = path + L"-gone.txt";
+    const std::wstring path = NewFile(L"sample", "1 0 5 ::$DATA\n~4 0 3 :gone:$DATA\n");
+    const std::wstring stream = path + L":gone:$DATA";
     WriteFile(stream, "abc");
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
@@ -525,7 +671,7 @@ TEST_F(FakeReader, DeleteAsksFirstCancelKeepsTheStreamOkDeletesAndRefreshes) {
     // Delete on the alternate stream: the question; Cancel changes nothing.
     main.Key(VK_DELETE);
     MessageBoxView box = NextMessage();
-    EXPECT_EQ(L"Удалить альтернативный поток \"-gone.txt\" из файла \"" + path + L"\".", box.text);
+    EXPECT_EQ(L"Удалить альтернативный поток \":gone:$DATA\" из файла \"" + path + L"\".", box.text);
     EXPECT_NE(nullptr, GetDlgItem(box.window, IDCANCEL));
     Answer(box, IDCANCEL);
     main.Settle();
@@ -547,10 +693,10 @@ TEST_F(FakeReader, DeleteAsksFirstCancelKeepsTheStreamOkDeletesAndRefreshes) {
 }
 
 TEST_F(FakeReader, AFailedDeleteIsReportedWithTheSystemsCodeAndTheListStays) {
-    // ":abc:$DATA" cannot be deleted here (no streams); "-Ä.txt" cannot be written in code page
-    // 1251, whose best fit would name "-A.txt", another file that must survive.
-    const std::wstring path = NewFile(L"failing", "4 0 3 :abc:$DATA\n4 0 1 -Ä.txt\n");
-    const std::wstring lookAlike = path + L"-A.txt";
+    // ":abc:$DATA" cannot be deleted here (no streams); ":Ä:$DATA" cannot be written in code page
+    // 1251, whose best fit would name ":A:$DATA", another stream that must survive.
+    const std::wstring path = NewFile(L"failing", "4 0 3 :abc:$DATA\n4 0 1 :Ä:$DATA\n");
+    const std::wstring lookAlike = path + L":A:$DATA";
     WriteFile(lookAlike, "keep me");
     // The code the system gives for that stream path here.
     const std::wstring streamPath = path + L":abc:$DATA";
@@ -582,9 +728,80 @@ TEST_F(FakeReader, AFailedDeleteIsReportedWithTheSystemsCodeAndTheListStays) {
     expectFailure(L":abc:$DATA", expectedCode);
     ASSERT_TRUE(main.ClickRow(1));
     main.Key(VK_DELETE);
-    expectFailure(L"-Ä.txt", ERROR_NO_UNICODE_TRANSLATION);
+    expectFailure(L":Ä:$DATA", ERROR_NO_UNICODE_TRANSLATION);
     EXPECT_TRUE(Exists(lookAlike)) << "the look-alike file was deleted";
     PressEscapeAndExpectEnd(main);
+}
+
+TEST_F(FakeReader, ANameThatIsNoAlternateStreamIsNeverDeleted) {
+    // A reader (whatever server is registered for its class) that calls the file itself, and
+    // another file, alternate data streams.
+    const std::wstring path = NewFile(L"names", "4 0 3 \n4 0 1 \\..\\victim.txt\n");
+    const std::wstring victim = File(L"victim.txt");
+    WriteFile(victim, "keep me");
+    MainWindow main = StartShown(path);
+    ASSERT_NE(nullptr, main.Window());
+    const Rows rows = main.Rows();
+    ASSERT_EQ(2u, rows.size());
+    for (int row = 0; row < 2; ++row) {
+        const std::wstring name = rows[static_cast<size_t>(row)][1];
+        ASSERT_TRUE(main.ClickRow(row));
+        ASSERT_TRUE(main.Enabled(ids::kCmdDelete)) << "row " << row;
+        main.Key(VK_DELETE);
+        MessageBoxView box = NextMessage();
+        EXPECT_EQ(L"Удалить альтернативный поток \"" + name + L"\" из файла \"" + path + L"\".", box.text);
+        Answer(box, IDOK);
+        box = NextMessage();
+        const std::wstring expected = L"Не удалось удалить альтернативный поток \"" + name + L"\" из файла \"" +
+                                      path + L"\".\r\n\r\nWin32 API error: " + ErrorNumberText(ERROR_INVALID_NAME);
+        EXPECT_EQ(expected, box.text.substr(0, expected.size()));
+        Answer(box, IDOK);
+        main.Settle();
+        EXPECT_TRUE(Exists(path)) << "row " << row << " deleted the file itself";
+        EXPECT_TRUE(Exists(victim)) << "row " << row << " deleted another file";
+        EXPECT_EQ(rows, main.Rows());
+    }
+    PressEscapeAndExpectEnd(main);
+}
+
+TEST_F(FakeReader, AFileWithAPathOfMoreThan300CharactersIsListedViewedAndItsStreamDeleted) {
+    // Folders of 60 characters each until the file's path is longer than 300 characters.
+    std::wstring folder = File(L"");
+    folder.pop_back();
+    while (folder.size() < 300) {
+        folder += L"\\" + std::wstring(60, L'п');
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    const std::wstring path = folder + L"\\длинный путь.txt";
+    WriteFile(path, "1 0 5 ::$DATA\n~4 0 3 :поток:$DATA\n");
+    const std::wstring stream = path + L":поток:$DATA";
+    WriteFile(stream, "abc");
+    ASSERT_TRUE(Exists(stream));
+    const std::wstring viewer = install_ + L"\\Просмотр потоков\\viewer.exe";
+    DeleteFileW((viewer + L".cmdline").c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Shell", L"Program", viewer.c_str(), Settings().c_str()));
+
+    MainWindow main = StartShown(path);
+    ASSERT_NE(nullptr, main.Window());
+    EXPECT_EQ(path, main.PathText());
+    EXPECT_EQ((Rows{{L"{Data}", L"::$DATA", L"5", L"DATA", L"0x00000000"},
+                    {L"поток", L":поток:$DATA", L"3", L"ALTERNATE_DATA", L"0x00000000"}}),
+              main.Rows());
+
+    ASSERT_TRUE(main.ClickRow(1));
+    main.Click(ids::kCmdEditStream);
+    EXPECT_EQ(L"\"" + viewer + L"\" \"" + stream + L"\"", WaitForCommandLine(viewer));
+    DeleteFileW(Settings().c_str());
+
+    main.Key(VK_DELETE);
+    MessageBoxView box = NextMessage();
+    Answer(box, IDOK);
+    EXPECT_TRUE(main.WaitUntil([&] { return main.RowCount() == 1; })) << "no refresh after the deletion";
+    EXPECT_FALSE(Exists(stream));
+    EXPECT_TRUE(Exists(path));
+    EXPECT_TRUE(tessel_.Windows(L"#32770").empty()) << "the deletion was refused";
+    PressEscapeAndExpectEnd(main);
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(FakeReader, AnErrorOfTheLibraryEndsTheProgramWithAReport) {

@@ -1,0 +1,20 @@
+// Rules for the stream paths the stream lister deletes: which record names may be deleted at
+// all, and the extended-length form of a long path. Portable: texts are UTF-16.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessel::core {
+
+// True for the name of an alternate data stream as the system's backup data gives it:
+// ":" + a non-empty name without "\", "/", ":" or NUL + ":$DATA". Anything else (an empty name,
+// which would name the file itself, or "\..\x", which would name another file) is refused.
+bool IsAlternateStreamName(std::u16string_view name);
+
+// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of an absolute, already
+// normalised path, for the wide file functions beyond MAX_PATH; a path already in that form (or
+// a device path "\\.\...") is returned as it is, and so is a path that is not absolute.
+std::u16string ExtendedLengthPath(std::u16string_view absolutePath);
+
+}  // namespace tessel::core
