@@ -1,6 +1,6 @@
 ' StreamReport.vbs - every alternate data stream under a folder, as a table or a CSV file.
 '
-'   cscript //nologo StreamReport.vbs FOLDER [/mask:*.*] [/all] [/csv:FILE]
+'   cscript //nologo StreamReport.vbs FOLDER [/mask:*.*] [/all] [/zone] [/csv:FILE]
 '
 ' FOLDER       the folder to walk: it, its files and all its subfolders (reparse points such as
 '              junctions and folder links are listed but not followed)
@@ -8,7 +8,17 @@
 '              match is not entered either); default *.*
 ' /all         every stream the reader reports (the unnamed data, security data, ...), with its
 '              kind as Tessel shows it; default: named data streams only
-' /csv:FILE    the rows as CSV (UTF-8 with a byte-order mark) into FILE instead of the console
+' /zone        where each file came from: the Mark of the Web, the Zone.Identifier stream that
+'              browsers, mail programs and archivers write on what they download, read and shown
+'              as zone (number and name), HostUrl and ReferrerUrl; alone, only the marks are
+'              listed (with /all, every stream, the marks with their zone); counts per zone at
+'              the end. A mark that is empty, too large, not a zone text or unreadable is reported
+'              as such.
+' /csv:FILE    the rows as CSV (UTF-8 with a byte-order mark) into FILE instead of the console;
+'              with /zone four more fields: Zone, Zone name, HostUrl, ReferrerUrl
+'
+' The last line counts folders, files, the streams listed, what could not be read, the files and
+' folders that have alternate data streams and the bytes those streams hold.
 '
 ' Exit code: 0 when everything was read, 2 when some files or folders could not be read (they
 ' are listed at the end), 1 for a bad command line or a missing folder.
@@ -17,7 +27,9 @@
 ' streams of each file and folder. Progress goes to the error output, rewritten in place.
 Option Explicit
 
-Const kUsage = "Usage: cscript //nologo StreamReport.vbs FOLDER [/mask:*.*] [/all] [/csv:FILE]"
+Const kUsage = "Usage: cscript //nologo StreamReport.vbs FOLDER [/mask:*.*] [/all] [/zone] [/csv:FILE]"
+Const kZoneStream = "Zone.Identifier"
+Const kMarkLimit = 65536
 Const kAttributeDirectory = 16
 Const kProgressSeconds = 0.3
 
@@ -27,9 +39,14 @@ Dim gKindNames: gKindNames = Array("INVALID", "DATA", "EA_DATA", "SECURITY_DATA"
 Dim gDisplayNames: gDisplayNames = Array("{Invalid}", "{Data}", "{EA Data}", "{Security Data}", _
     "{Alternate Data}", "{Link}", "{Property Data}", "{Object ID}", "{Reparse Data}", "{Sparse Block}")
 
-Dim gFolder, gMask, gAll, gCsvPath
+' Zone names by number; other numbers are shown as they are.
+Dim gZoneNames: gZoneNames = Array("Local computer", "Local intranet", "Trusted sites", "Internet", _
+    "Restricted sites")
+
+Dim gFolder, gMask, gAll, gZone, gCsvPath
 Dim gFso, gReader, gCsv, gCsvPart
 Dim gFolders, gFiles, gStreams, gFailures, gFailureCount
+Dim gWithAlternate, gAlternateBytes, gMarks, gZoneCounts
 Dim gLastProgress, gProgressWidth, gProgressOn
 
 Main
@@ -46,6 +63,8 @@ Sub Main()
     Dim search: Set search = CreateObject("Kelmor0200.nvkFoundedFiles")
     Set gReader = CreateObject("Kelmor0200.nvkFileStreams")
     gFolders = 0: gFiles = 0: gStreams = 0: gFailureCount = 0: gFailures = ""
+    gWithAlternate = 0: gAlternateBytes = 0: gMarks = 0
+    Set gZoneCounts = CreateObject("Scripting.Dictionary")
     gLastProgress = -1: gProgressWidth = 0
     ' A script host without an error output shows no progress.
     On Error Resume Next
@@ -63,9 +82,11 @@ Sub Main()
     Progress "", False
     If gCsvPath <> "" Then CloseCsv
     If gFailureCount > 0 Then WScript.Echo "Could not be read:" & vbCrLf & gFailures
+    If gZone Then WScript.Echo ZoneSummary()
     WScript.Echo "Time: " & FormatNumber(Elapsed(started), 2) & " s"
     WScript.Echo "Folders: " & gFolders & ", files: " & gFiles & ", streams: " & gStreams & _
-        ", could not be read: " & gFailureCount
+        ", could not be read: " & gFailureCount & ", with alternate streams: " & gWithAlternate & _
+        " (" & FormatSize(gAlternateBytes) & " bytes)"
     If gFailureCount > 0 Then WScript.Quit 2
     WScript.Quit 0
 End Sub
@@ -78,7 +99,7 @@ End Sub
 
 Sub ReadArguments()
     Dim i, a, lower
-    gMask = "*.*": gAll = False: gCsvPath = "": gFolder = ""
+    gMask = "*.*": gAll = False: gZone = False: gCsvPath = "": gFolder = ""
     For i = 0 To WScript.Arguments.Count - 1
         a = WScript.Arguments(i)
         lower = LCase(a)
@@ -86,6 +107,8 @@ Sub ReadArguments()
             gMask = Mid(a, 7)
         ElseIf lower = "/all" Then
             gAll = True
+        ElseIf lower = "/zone" Then
+            gZone = True
         ElseIf Left(lower, 5) = "/csv:" And Len(a) > 5 Then
             gCsvPath = gFso.GetAbsolutePathName(Mid(a, 6))
         ElseIf Left(a, 1) = "/" Then
@@ -134,17 +157,27 @@ Sub ReadStreams(path, isFolder)
         gFailures = gFailures & "  " & path & ": " & failure & vbCrLf
         Exit Sub
     End If
+    Dim alternate, isMark
+    alternate = False
     n = gReader.Count
     For i = 0 To n - 1
         Set record = gReader.Item(i)
         kind = KindOf(record)
-        If gAll Or kind = 4 Then
-            If gAll Or record.ShortName <> "" Then
-                gStreams = gStreams + 1
-                Row path, StreamName(record, kind), record.Size, KindText(record, kind)
+        isMark = kind = 4 And LCase(record.ShortName) = LCase(kZoneStream)
+        If kind = 4 And record.ShortName <> "" Then
+            alternate = True
+            gAlternateBytes = gAlternateBytes + record.Size
+        End If
+        If gAll Or (kind = 4 And record.ShortName <> "" And (isMark Or Not gZone)) Then
+            gStreams = gStreams + 1
+            If gZone And isMark Then
+                Row path, StreamName(record, kind), record.Size, KindText(record, kind), ReadMark(path, record.Size)
+            Else
+                Row path, StreamName(record, kind), record.Size, KindText(record, kind), Empty
             End If
         End If
     Next
+    If alternate Then gWithAlternate = gWithAlternate + 1
 End Sub
 
 ' Why a file or folder could not be opened for reading, as the system words it.
@@ -180,11 +213,133 @@ Function StreamName(record, kind)
     StreamName = name
 End Function
 
+' ---------------------------------------------------------------- the Mark of the Web
+
+' The mark of `path` read from its Zone.Identifier stream (the way any program reads a stream on
+' NTFS: the file's path, a colon, the stream's name): Array(zone, zone name, HostUrl, ReferrerUrl,
+' problem). Zone is "" and problem says why when the stream holds no usable mark.
+Function ReadMark(path, size)
+    Dim stream, text, problem
+    gMarks = gMarks + 1
+    text = ""
+    If size = 0 Then
+        problem = "empty"
+    ElseIf size > kMarkLimit Then
+        problem = "too large for a mark (" & FormatSize(size) & " bytes)"
+    Else
+        On Error Resume Next
+        Set stream = gFso.OpenTextFile(path & ":" & kZoneStream, 1)
+        If Err.Number = 0 Then
+            If Not stream.AtEndOfStream Then text = stream.Read(kMarkLimit)
+            stream.Close
+        End If
+        If Err.Number <> 0 Then problem = "cannot be read: " & Err.Description & " (" & Err.Number & ")"
+        On Error GoTo 0
+    End If
+    Dim mark
+    If problem = "" Then mark = ParseMark(text) Else mark = Array("", "", "", "", problem)
+    CountZone mark
+    ReadMark = mark
+End Function
+
+' The mark's fields from its INI text: a [ZoneTransfer] section with a whole-number ZoneId.
+Function ParseMark(text)
+    Dim lines, line, i, eq, key, value, inSection, seen, zone, host, referrer
+    seen = False: inSection = False: zone = "": host = "": referrer = ""
+    lines = Split(Replace(text, vbCrLf, vbLf), vbLf)
+    For i = 0 To UBound(lines)
+        line = Trim(Replace(lines(i), vbCr, ""))
+        If Left(line, 1) = "[" Then
+            inSection = LCase(line) = "[zonetransfer]"
+            If inSection Then seen = True
+        ElseIf inSection Then
+            eq = InStr(line, "=")
+            If eq > 1 Then
+                key = LCase(Trim(Left(line, eq - 1)))
+                value = Trim(Mid(line, eq + 1))
+                If key = "zoneid" Then zone = value
+                If key = "hosturl" Then host = value
+                If key = "referrerurl" Then referrer = value
+            End If
+        End If
+    Next
+    If Not seen Then
+        ParseMark = Array("", "", host, referrer, "not a zone mark (no [ZoneTransfer] section)")
+    ElseIf Not IsWholeNumber(zone) Then
+        ParseMark = Array("", "", host, referrer, "not a zone mark (ZoneId " & Quoted(zone) & ")")
+    Else
+        ParseMark = Array(CStr(CLng(zone)), ZoneName(CLng(zone)), host, referrer, "")
+    End If
+End Function
+
+Function IsWholeNumber(text)
+    Dim i
+    IsWholeNumber = Len(text) > 0 And Len(text) <= 9
+    For i = 1 To Len(text)
+        If InStr("0123456789", Mid(text, i, 1)) = 0 Then IsWholeNumber = False
+    Next
+End Function
+
+Function Quoted(text)
+    Quoted = "missing"
+    If text <> "" Then Quoted = Chr(34) & text & Chr(34)
+End Function
+
+Function ZoneName(zone)
+    If zone >= 0 And zone <= UBound(gZoneNames) Then ZoneName = gZoneNames(zone) Else ZoneName = "zone " & zone
+End Function
+
+Sub CountZone(mark)
+    Dim key
+    If mark(4) <> "" Then key = "no usable mark" Else key = mark(0) & " " & mark(1)
+    gZoneCounts(key) = gZoneCounts(key) + 1
+End Sub
+
+' "Marked: N; by zone: 3 Internet: a, 4 Restricted sites: b, no usable mark: c", zones in order.
+Function ZoneSummary()
+    Dim keys, i, j, swap, parts, unusable
+    keys = gZoneCounts.Keys
+    For i = 0 To UBound(keys)
+        For j = i + 1 To UBound(keys)
+            If ZoneOrder(keys(j)) < ZoneOrder(keys(i)) Then
+                swap = keys(i)
+                keys(i) = keys(j)
+                keys(j) = swap
+            End If
+        Next
+    Next
+    parts = ""
+    For i = 0 To UBound(keys)
+        If parts <> "" Then parts = parts & ", "
+        parts = parts & keys(i) & ": " & gZoneCounts(keys(i))
+    Next
+    If parts = "" Then parts = "none"
+    ZoneSummary = "Marked: " & gMarks & "; by zone: " & parts
+End Function
+
+' Sorts zones by number, the unusable marks last.
+Function ZoneOrder(key)
+    Dim words: words = Split(key, " ")
+    ZoneOrder = 2147483647
+    If IsWholeNumber(words(0)) Then ZoneOrder = CLng(words(0))
+End Function
+
 ' ---------------------------------------------------------------- output
 
-Sub Row(path, name, size, kind)
+' `mark` is Empty for a row without one, else what ReadMark gives.
+Sub Row(path, name, size, kind, mark)
     If gCsvPath <> "" Then
-        gCsv.Write CsvField(path) & "," & CsvField(name) & "," & FormatSize(size) & "," & CsvField(kind) & vbCrLf
+        Dim fields: fields = CsvField(path) & "," & CsvField(name) & "," & FormatSize(size) & "," & CsvField(kind)
+        If gZone Then
+            If IsEmpty(mark) Then
+                fields = fields & ",,,,"
+            ElseIf mark(4) <> "" Then
+                fields = fields & ",," & CsvField(mark(4)) & "," & CsvField(mark(2)) & "," & CsvField(mark(3))
+            Else
+                fields = fields & "," & mark(0) & "," & CsvField(mark(1)) & "," & CsvField(mark(2)) & "," & CsvField(mark(3))
+            End If
+        End If
+        gCsv.Write fields & vbCrLf
         Exit Sub
     End If
     If gStreams = 1 Then
@@ -193,6 +348,14 @@ Sub Row(path, name, size, kind)
     End If
     Progress "", False
     WScript.Echo PadLeft(FormatSize(size), 14) & "  " & PadRight(kind, 15) & "  " & PadRight(name, 24) & "  " & path
+    If IsEmpty(mark) Then Exit Sub
+    If mark(4) <> "" Then
+        WScript.Echo Space(16) & "Zone: " & mark(4)
+    Else
+        WScript.Echo Space(16) & "Zone: " & mark(0) & " (" & mark(1) & ")"
+    End If
+    If mark(2) <> "" Then WScript.Echo Space(16) & "HostUrl: " & mark(2)
+    If mark(3) <> "" Then WScript.Echo Space(16) & "ReferrerUrl: " & mark(3)
 End Sub
 
 Function FormatSize(size)
@@ -221,7 +384,11 @@ End Function
 Sub OpenCsv()
     gCsvPart = gFso.BuildPath(gFso.GetSpecialFolder(2), gFso.GetTempName)
     Set gCsv = gFso.CreateTextFile(gCsvPart, True, True)
-    gCsv.Write "Path,Stream,Size,Kind" & vbCrLf
+    If gZone Then
+        gCsv.Write "Path,Stream,Size,Kind,Zone,Zone name,HostUrl,ReferrerUrl" & vbCrLf
+    Else
+        gCsv.Write "Path,Stream,Size,Kind" & vbCrLf
+    End If
 End Sub
 
 ' UTF-16 to UTF-8. The script host reads and writes bytes only through the system's ANSI code

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,10 +111,10 @@ struct ListedStream {
     std::uint64_t size = 0;
 };
 
-// The data streams the platform lists for the open file; none where it cannot list them.
-std::vector<ListedStream> ListStreams(HANDLE file) {
+// The data streams the platform lists for the open file; nothing where it cannot list them.
+std::optional<std::vector<ListedStream>> ListStreams(HANDLE file) {
     static const auto query = NtFunction<QueryInformationFileFn>("NtQueryInformationFile");
-    if (!query) return {};
+    if (!query) return std::nullopt;
     // 8-byte aligned, as the entries' 64-bit sizes need.
     std::vector<std::uint64_t> buffer(512);
     IO_STATUS_BLOCK io{};
@@ -124,10 +125,10 @@ std::vector<ListedStream> ListStreams(HANDLE file) {
         if (status != kStatusBufferOverflow && status != kStatusBufferTooSmall &&
             status != kStatusInfoLengthMismatch)
             break;
-        if (buffer.size() >= (64u << 20) / 8) return {};
+        if (buffer.size() >= (64u << 20) / 8) return std::vector<ListedStream>{};
         buffer.resize(buffer.size() * 2);
     }
-    if (status < 0) return {};
+    if (status < 0) return std::nullopt;
 
     const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
     const size_t valid = std::min<size_t>(io.Information, buffer.size() * 8);
@@ -154,6 +155,74 @@ std::vector<ListedStream> ListStreams(HANDLE file) {
     return streams;
 }
 
+// Where the platform cannot list streams (Wine), a program that wrote "C:\x\a.txt:name" made an
+// ordinary file named "a.txt:name" beside a.txt (and "x:name" beside a folder x). Those siblings are
+// the streams such programs wrote: each is reported as the named stream ":name:$DATA" with the
+// sibling's size, in the order of their names, and read from the sibling.
+struct SiblingStream {
+    ListedStream listed;
+    std::wstring path;
+};
+
+std::vector<SiblingStream> SiblingStreams(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(n);
+    }
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == path.size()) return {};  // a volume's root
+    const std::wstring prefix = path.substr(slash + 1) + L":";
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW((path + L":*").c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    std::vector<SiblingStream> streams;
+    do {
+        const std::wstring sibling = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || sibling.size() <= prefix.size() ||
+            CompareStringOrdinal(sibling.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                 static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        // "a.txt:name:$DATA" names the same stream as "a.txt:name"; any other colon does not name one.
+        std::wstring name = sibling.substr(prefix.size());
+        const size_t colon = name.find(L':');
+        if (colon != std::wstring::npos) {
+            if (CompareStringOrdinal(name.c_str() + colon, -1, L":$DATA", -1, TRUE) != CSTR_EQUAL) continue;
+            name.resize(colon);
+        }
+        if (name.empty()) continue;
+        SiblingStream s;
+        s.listed.name = u":" + std::u16string(name.begin(), name.end()) + u":$DATA";
+        s.listed.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        s.path = path.substr(0, slash + 1) + sibling;
+        streams.push_back(std::move(s));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(streams.begin(), streams.end(), [](const SiblingStream& a, const SiblingStream& b) {
+        const auto* x = reinterpret_cast<const wchar_t*>(a.listed.name.c_str());
+        const auto* y = reinterpret_cast<const wchar_t*>(b.listed.name.c_str());
+        const int order = CompareStringOrdinal(x, -1, y, -1, TRUE);
+        return order == CSTR_LESS_THAN || (order == CSTR_EQUAL && a.listed.name < b.listed.name);
+    });
+    return streams;
+}
+
+// Data of a sibling that stands for a stream.
+bool ReadSibling(const std::wstring& path, std::uint64_t offset, std::span<std::byte> into) {
+    const HANDLE sibling = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    if (sibling == INVALID_HANDLE_VALUE) return false;
+    UniqueHandle owner(sibling);
+    return ReadAt(sibling, offset, into);
+}
+
 // Takes stock of the open file: the streams the platform's backup reading would report.
 DWORD TakeStock(HANDLE file, BOOL processSecurity, std::unique_ptr<BackupImage>& image) {
     // Only the kind and the size: the standard information is one cheap query, where the whole
@@ -172,13 +241,22 @@ DWORD TakeStock(HANDLE file, BOOL processSecurity, std::unique_ptr<BackupImage>&
             core::kBackupData, 0, u"", size,
             [file](std::uint64_t offset, std::span<std::byte> into) { return ReadAt(file, offset, into); });
     }
-    for (ListedStream& s : ListStreams(file)) {
-        if (s.name == u"::$DATA") continue;  // the unnamed data stream, reported above
-        const std::u16string name = s.name;
-        made->AddStream(core::kBackupAlternateData, 0, s.name, s.size,
-                        [file, name](std::uint64_t offset, std::span<std::byte> into) {
-                            return ReadNamedStream(file, name, offset, into);
-                        });
+    if (auto listed = ListStreams(file)) {
+        for (ListedStream& s : *listed) {
+            if (s.name == u"::$DATA") continue;  // the unnamed data stream, reported above
+            const std::u16string name = s.name;
+            made->AddStream(core::kBackupAlternateData, 0, s.name, s.size,
+                            [file, name](std::uint64_t offset, std::span<std::byte> into) {
+                                return ReadNamedStream(file, name, offset, into);
+                            });
+        }
+    } else {
+        for (SiblingStream& s : SiblingStreams(file)) {
+            made->AddStream(core::kBackupAlternateData, 0, s.listed.name, s.listed.size,
+                            [path = std::move(s.path)](std::uint64_t offset, std::span<std::byte> into) {
+                                return ReadSibling(path, offset, into);
+                            });
+        }
     }
     image = std::move(made);
     return ERROR_SUCCESS;

@@ -5,7 +5,9 @@
 //      GetKernelObjectSecurity gives it) as security data (kind 3, "contains security");
 //   2. for a file, its unnamed data stream (kind 1, the file's size and bytes);
 //   3. the named data streams (kind 4, ":name:$DATA"), where the platform lists them through
-//      NtQueryInformationFile(FileStreamInformation).
+//      NtQueryInformationFile(FileStreamInformation); where it cannot (Wine), the files named
+//      "<name>:<stream>" beside the file or folder, which is where Wine puts the streams that
+//      Windows programs write.
 // In this order, which is the platform's, in the WIN32_STREAM_ID layout. The data of a stream
 // are read from the file only when a caller reads them rather than skipping them.
 #pragma once

@@ -34,7 +34,9 @@ HRESULT FoundedFile::InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring
     if (FAILED(hr)) return hr;
 
     const bool directory = (attributes_ & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (directory && (fileName_ == L"." || fileName_ == L"..")) {
+    // No name on Windows holds a colon. Under Wine an entry "a.txt:name" is the stream "name" of
+    // a.txt that a Windows program wrote (the stream reader lists it as such), not an entry of its own.
+    if ((directory && (fileName_ == L"." || fileName_ == L"..")) || fileName_.find(L':') != std::wstring::npos) {
         *skipped = true;
         return S_OK;
     }

@@ -5,6 +5,10 @@
 // build holds the records the reader lists for it, one per line "<kind> <attributes> <size>
 // <name>" (tessel/tests/fake_reader). The file search is the library's own.
 //
+// StreamReportMarks.* runs in the build's own prefix with the real reader, on real files whose
+// streams are what Wine makes of the streams Windows programs write: "a.txt:Zone.Identifier"
+// beside a.txt.
+//
 // StreamReportSpeed.* runs in the build's own prefix with the real reader, on a generated tree of
 // 20,000 files under tools/bench.sh (2,000 under the test command, which checks only that the
 // report and the walk see the same files): the report against the same walk without stream reading.
@@ -160,7 +164,7 @@ TEST_F(StreamReport, ListsNamedStreamsOfTheWholeTree) {
     const ScriptRun run = RunScript(out_, script_, L"\"" + root_ + L"\"");
     ASSERT_EQ(0, run.exitCode);
     ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(L"Folders: 3, files: 4, streams: 4, could not be read: 0", run.lines.back());
+    EXPECT_EQ(L"Folders: 3, files: 4, streams: 4, could not be read: 0, with alternate streams: 3 (1234609 bytes)", run.lines.back());
     const std::wstring cyrillic = Path(L"level1\\") + kCyrillic;
     EXPECT_EQ((std::set<std::vector<std::wstring>>{
                   {L"26", L"ALTERNATE_DATA", L"Zone.Identifier", Path(L"a.txt")},
@@ -175,7 +179,7 @@ TEST_F(StreamReport, AllListsEveryKindAndMaskNarrowsEveryLevel) {
     ScriptRun run = RunScript(out_, script_, L"\"" + root_ + L"\" /all");
     ASSERT_EQ(0, run.exitCode);
     ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(L"Folders: 3, files: 4, streams: 10, could not be read: 0", run.lines.back());
+    EXPECT_EQ(L"Folders: 3, files: 4, streams: 10, could not be read: 0, with alternate streams: 3 (1234609 bytes)", run.lines.back());
     const std::wstring log = Path(L"level1\\level2\\deep.log");
     EXPECT_EQ((std::set<std::vector<std::wstring>>{{L"1", L"DATA", L"{Data}", log},
                                                    {L"120", L"SECURITY_DATA", L"{Security Data}", log},
@@ -187,7 +191,7 @@ TEST_F(StreamReport, AllListsEveryKindAndMaskNarrowsEveryLevel) {
     run = RunScript(out_, script_, L"/mask:*.txt \"" + root_ + L"\"");
     ASSERT_EQ(0, run.exitCode);
     ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(L"Folders: 1, files: 2, streams: 1, could not be read: 0", run.lines.back());
+    EXPECT_EQ(L"Folders: 1, files: 2, streams: 1, could not be read: 0, with alternate streams: 1 (26 bytes)", run.lines.back());
 }
 
 TEST_F(StreamReport, CsvIsUtf8WithItsMarkAndQuotedFields) {
@@ -222,7 +226,7 @@ TEST_F(StreamReport, UnreadableFilesAreCountedAndTheWalkGoesOn) {
     CloseHandle(locked);
     EXPECT_EQ(2, run.exitCode);
     ASSERT_FALSE(run.lines.empty());
-    EXPECT_EQ(L"Folders: 3, files: 6, streams: 4, could not be read: 2", run.lines.back());
+    EXPECT_EQ(L"Folders: 3, files: 6, streams: 4, could not be read: 2, with alternate streams: 3 (1234609 bytes)", run.lines.back());
     int named = 0;
     for (const std::wstring& line : run.lines)
         named += line.rfind(L"  " + Path(L"broken.txt") + L": ", 0) == 0 ||
@@ -257,6 +261,98 @@ double OpenEveryFile(const std::wstring& folder) {
         CloseHandle(file);
     });
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Marks of the Web, as browsers and mail programs write them, in a tree of real files: two
+// zones, a mark that is no zone text, an empty one, one too large to be a mark, and a stream
+// that is not a mark.
+class StreamReportMarks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = TempFolder(L"kelmor-marks");
+        out_ = root_ + L"-out";
+        for (const auto& folder : {root_, out_}) RemoveTree(folder);
+        for (const auto& folder : {root_, out_, root_ + L"\\sub"}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        const std::pair<const wchar_t*, const char*> files[] = {
+            {L"a.txt", "hello"},
+            {L"a.txt:Zone.Identifier", kInternet},
+            {L"sub\\b.txt", "b"},
+            {L"sub\\b.txt:Zone.Identifier", "[ZoneTransfer]\r\nZoneId=4\r\nHostUrl=https://bad.example/b\r\n"},
+            {L"c.txt", "c"},
+            {L"c.txt:Zone.Identifier", "not a zone text\r\n"},
+            {L"d.txt", "d"},
+            {L"d.txt:Zone.Identifier", ""},
+            {L"e.txt", "e"},
+            {L"e.txt:notes", "12345"},
+            {L"f.txt", "f"},
+            {L"g.txt", "g"},
+        };
+        for (const auto& [name, text] : files) WriteText(root_ + L"\\" + name, text);
+        WriteText(root_ + L"\\g.txt:Zone.Identifier", std::string(70000, 'x'));  // no mark is that large
+    }
+    void TearDown() override {
+        RemoveTree(root_);
+        RemoveTree(out_);
+    }
+    static constexpr const char* kInternet =
+        "[ZoneTransfer]\r\nZoneId=3\r\nReferrerUrl=https://example.org/find?q=a,b&x=\"y\"\r\n"
+        "HostUrl=https://example.org/files/a.txt\r\n";
+    std::wstring root_, out_;
+};
+
+TEST_F(StreamReportMarks, ZoneListsWhereEachFileCameFromAndCountsTheMarks) {
+    const ScriptRun run = RunScript(out_, BesideExe(L"StreamReport.vbs"), L"\"" + root_ + L"\" /zone");
+    EXPECT_EQ(0, run.exitCode);
+    ASSERT_GE(run.lines.size(), 2u);
+    const std::wstring sizes = std::to_wstring(std::string(kInternet).size() + 57 + 17 + 0 + 5 + 70000);
+    EXPECT_EQ(L"Folders: 2, files: 7, streams: 5, could not be read: 0, with alternate streams: 6 (" + sizes +
+                  L" bytes)",
+              run.lines.back());
+    // The stream's row, then its zone and addresses on lines of their own.
+    const auto after = [&](const std::wstring& path) {
+        std::vector<std::wstring> lines;
+        for (std::size_t i = 0; i < run.lines.size(); ++i)
+            if (run.lines[i].ends_with(L"  " + root_ + L"\\" + path))
+                for (std::size_t j = i + 1; j < run.lines.size() && run.lines[j].rfind(L"                ", 0) == 0; ++j)
+                    lines.push_back(run.lines[j].substr(16));
+        return lines;
+    };
+    EXPECT_EQ((std::vector<std::wstring>{L"Zone: 3 (Internet)", L"HostUrl: https://example.org/files/a.txt",
+                                         L"ReferrerUrl: https://example.org/find?q=a,b&x=\"y\""}),
+              after(L"a.txt"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Zone: 4 (Restricted sites)", L"HostUrl: https://bad.example/b"}),
+              after(L"sub\\b.txt"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Zone: not a zone mark (no [ZoneTransfer] section)"}), after(L"c.txt"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Zone: empty"}), after(L"d.txt"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Zone: too large for a mark (70000 bytes)"}), after(L"g.txt"));
+    EXPECT_TRUE(after(L"e.txt").empty()) << "a stream that is not a mark is not listed with /zone";
+    EXPECT_NE(run.lines.end(), std::find(run.lines.begin(), run.lines.end(),
+                                         L"Marked: 5; by zone: 3 Internet: 1, 4 Restricted sites: 1, no usable mark: 3"));
+}
+
+TEST_F(StreamReportMarks, CsvCarriesTheZoneFieldsQuoted) {
+    const std::wstring csv = out_ + L"\\marks.csv";
+    const ScriptRun run = RunScript(out_, BesideExe(L"StreamReport.vbs"), L"\"" + root_ + L"\" /zone \"/csv:" + csv + L"\"");
+    EXPECT_EQ(0, run.exitCode);
+    const std::string bytes = ReadBytes(csv);
+    ASSERT_EQ("\xEF\xBB\xBF", bytes.substr(0, 3));
+    std::istringstream in(bytes.substr(3));
+    std::string header;
+    std::getline(in, header);
+    EXPECT_EQ("Path,Stream,Size,Kind,Zone,Zone name,HostUrl,ReferrerUrl\r", header);
+    std::set<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.insert(line);
+    const auto path = [&](const wchar_t* relative) { return Utf8(root_ + L"\\" + relative); };
+    EXPECT_EQ((std::set<std::string>{
+                  path(L"a.txt") + ",Zone.Identifier," + std::to_string(std::string(kInternet).size()) +
+                      ",ALTERNATE_DATA,3,Internet,https://example.org/files/a.txt,"
+                      "\"https://example.org/find?q=a,b&x=\"\"y\"\"\"\r",
+                  path(L"sub\\b.txt") + ",Zone.Identifier,57,ALTERNATE_DATA,4,Restricted sites,https://bad.example/b,\r",
+                  path(L"c.txt") + ",Zone.Identifier,17,ALTERNATE_DATA,,not a zone mark (no [ZoneTransfer] section),,\r",
+                  path(L"d.txt") + ",Zone.Identifier,0,ALTERNATE_DATA,,empty,,\r",
+                  path(L"g.txt") + ",Zone.Identifier,70000,ALTERNATE_DATA,,too large for a mark (70000 bytes),,\r",
+              }),
+              lines);
 }
 
 // The report over 20,000 files in 2,000 folders against the same walk without reading streams.
@@ -296,7 +392,7 @@ TEST(StreamReportSpeed, TheReportSeesTheWalksFilesAndReadingStreamsDoesNotDomina
         const auto w = timed(walkOnly, L"\"" + root + L"\"");
         const auto r = timed(BesideExe(L"StreamReport.vbs"), L"\"" + root + L"\"");
         EXPECT_EQ(counts, w.second);
-        EXPECT_EQ(counts + L", streams: 0, could not be read: 0", r.second);
+        EXPECT_EQ(counts + L", streams: 0, could not be read: 0, with alternate streams: 0 (0 bytes)", r.second);
         walk = std::min(walk, w.first);
         report = std::min(report, r.first);
         floor = std::min(floor, OpenEveryFile(root));
