@@ -22,7 +22,7 @@ std::wstring DeletionPath(const std::wstring& streamPath) {
 
 DWORD DeleteStream(const std::wstring& path, const std::wstring& name) {
     if (!core::IsAlternateStreamName(U16(name))) return ERROR_INVALID_NAME;
-    const std::wstring streamPath = path + name;
+    const std::wstring streamPath = Wide(core::StreamPath(U16(path), U16(name)));
     if (streamPath.find(L'\0') != std::wstring::npos) return ERROR_INVALID_NAME;
     if (path.empty()) return ERROR_PATH_NOT_FOUND;
     std::string ansi;

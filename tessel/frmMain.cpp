@@ -13,6 +13,7 @@
 #include "RuntimeError.h"
 #include "Shell.h"
 #include "StreamDeletion.h"
+#include "core/StreamPath.h"
 #include "core/TesselTexts.h"
 #include "frmMainControls.h"
 #include "modMain.h"
@@ -462,7 +463,7 @@ void frmMain::cmdEditStream_Click() {
     std::wstring name;
     try {
         name = NameOf(*Record(*row).Get());
-        StartViewer(FromBstr(viewer.get()), path + name);
+        StartViewer(FromBstr(viewer.get()), Wide(core::StreamPath(U16(path), U16(name))));
     } catch (const RuntimeError& error) {
         ComPtr<_ErrObject> failure(error.Object());
         InOutText description(Wide(core::ViewFailedText(U16(name), U16(path))));

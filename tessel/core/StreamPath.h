@@ -12,6 +12,12 @@ namespace tessel::core {
 // which would name the file itself, or "\..\x", which would name another file) is refused.
 bool IsAlternateStreamName(std::u16string_view name);
 
+// The path a program opens or deletes a stream by. An alternate data stream is named by the file's
+// path, a colon and the stream's own name ("C:\x\a.txt:abc" for ":abc:$DATA"): the same stream as
+// the full name on NTFS, and the form every program understands, Wine included, where a stream a
+// Windows program wrote is the file "a.txt:abc" beside a.txt. Any other name is appended as it is.
+std::u16string StreamPath(std::u16string_view path, std::u16string_view name);
+
 // The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of an absolute, already
 // normalised path, for the wide file functions beyond MAX_PATH; a path already in that form (or
 // a device path "\\.\...") is returned as it is, and so is a path that is not absolute.

@@ -1,7 +1,7 @@
 // Deleting a stream by its record's name: only alternate data stream names, exactly or not at
 // all in the ANSI code page, and beyond MAX_PATH through the wide deletion. Runs under code page
-// 1251, which has no "Ä" (a best fit would write "A"). Wine keeps "file:name:$DATA" as a host
-// file of that name (it has no streams), so a deleted stream here is a deleted file.
+// 1251, which has no "Ä" (a best fit would write "A"). A stream is deleted by "file:name", which Wine
+// keeps as a host file of that name (it has no streams), so a deleted stream here is a deleted file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -55,7 +55,7 @@ protected:
 TEST_F(StreamDeletion, DeletesAStreamWhosePathTheCodePageHolds) {
     ASSERT_EQ(1251u, GetACP());
     const std::wstring file = Make(L"\\файл.txt");
-    const std::wstring stream = Make(L"\\файл.txt:поток:$DATA");
+    const std::wstring stream = Make(L"\\файл.txt:поток");
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), tessel::DeleteStream(file, L":поток:$DATA"));
     EXPECT_FALSE(Exists(stream));
     EXPECT_TRUE(Exists(file));
@@ -78,7 +78,7 @@ TEST_F(StreamDeletion, NamesThatAreNoAlternateStreamDeleteNothing) {
 
 TEST_F(StreamDeletion, APathTheCodePageCannotHoldDeletesNothing) {
     const std::wstring file = Make(L"\\файл.txt");
-    const std::wstring lookAlike = Make(L"\\файл.txt:A:$DATA");
+    const std::wstring lookAlike = Make(L"\\файл.txt:A");
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION), tessel::DeleteStream(file, L":Ä:$DATA"));
     EXPECT_TRUE(Exists(lookAlike));
     // Half a surrogate pair, which no code page can hold.
@@ -100,7 +100,7 @@ TEST_F(StreamDeletion, ALongPathIsDeletedThroughItsExtendedLengthForm) {
     const std::wstring folder = DeepFolder(300);
     const std::wstring file = folder + L"\\длинный.txt";
     std::ofstream(file.c_str()) << "x";
-    const std::wstring stream = file + L":поток:$DATA";
+    const std::wstring stream = file + L":поток";
     std::ofstream(stream.c_str()) << "x";
     made_.push_back(file);
     made_.push_back(stream);
@@ -110,7 +110,7 @@ TEST_F(StreamDeletion, ALongPathIsDeletedThroughItsExtendedLengthForm) {
     EXPECT_EQ(L"\\\\?\\" + stream, tessel::DeletionPath(stream));
     // Relative and unnormalised forms are made full first ("\\?\" takes a path literally).
     const std::wstring dotted = folder + L"\\.\\..\\" + folder.substr(folder.find_last_of(L'\\') + 1) +
-                                L"\\длинный.txt:поток:$DATA";
+                                L"\\длинный.txt:поток";
     EXPECT_EQ(L"\\\\?\\" + stream, tessel::DeletionPath(dotted));
     EXPECT_EQ(L"C:\\short.txt:s:$DATA", tessel::DeletionPath(L"C:\\short.txt:s:$DATA"));
 

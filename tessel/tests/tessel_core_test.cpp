@@ -58,6 +58,12 @@ TEST(StreamPath, OnlyAlternateDataStreamNamesMayBeDeleted) {
     EXPECT_FALSE(IsAlternateStreamName(std::u16string_view(u":a\0b:$DATA", 10)));
 }
 
+TEST(StreamPath, AnAlternateStreamIsOpenedByTheFilesPathAndItsOwnName) {
+    EXPECT_EQ(u"C:\\x\\a.txt:abc", StreamPath(u"C:\\x\\a.txt", u":abc:$DATA"));
+    EXPECT_EQ(u"C:\\x\\a.txt::$DATA", StreamPath(u"C:\\x\\a.txt", u"::$DATA")) << "the data stream as named";
+    EXPECT_EQ(u"C:\\x\\a.txt:b:$INDEX", StreamPath(u"C:\\x\\a.txt", u":b:$INDEX"));
+}
+
 TEST(StreamPath, ExtendedLengthFormOfDrivesAndSharesOnly) {
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
         {u"C:\\x\\a.txt:s:$DATA", u"\\\\?\\C:\\x\\a.txt:s:$DATA"},

@@ -348,6 +348,46 @@ TEST_F(TesselGui, ARealFileShowsTheReadersRecordsAndTheButtonsFollowTheRow) {
     PressEscapeAndExpectEnd(main);
 }
 
+// Under Wine a stream that a Windows program wrote is the file "name:stream" beside the file: the
+// library's own reader lists it, the viewer opens it and the deletion removes it by that path.
+TEST_F(TesselGui, StreamsThatWindowsProgramsWroteUnderWineAreListedViewedAndDeleted) {
+    const std::wstring path = NewFile(L"загрузка.txt", "data");
+    const std::wstring mark = path + L":Zone.Identifier", notes = path + L":notes";
+    const std::string zone = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    WriteFile(mark, zone);
+    WriteFile(notes, "12");
+    const std::wstring viewer = install_ + L"\\Просмотр потоков\\viewer.exe";
+    DeleteFileW((viewer + L".cmdline").c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Shell", L"Program", viewer.c_str(), Settings().c_str()));
+
+    MainWindow main = StartShown(path);
+    ASSERT_NE(nullptr, main.Window());
+    const Rows rows = main.Rows();
+    ASSERT_EQ(4u, rows.size()) << "security data, data and the two streams";
+    EXPECT_EQ((Rows{{L"notes", L":notes:$DATA", L"2", L"ALTERNATE_DATA", L"0x00000000"},
+                    {L"Zone.Identifier", L":Zone.Identifier:$DATA", SizeText(static_cast<double>(zone.size())),
+                     L"ALTERNATE_DATA", L"0x00000000"}}),
+              Rows(rows.begin() + 2, rows.end()));
+
+    ASSERT_TRUE(main.ClickRow(3));
+    main.Click(ids::kCmdEditStream);
+    EXPECT_EQ(L"\"" + viewer + L"\" \"" + mark + L"\"", WaitForCommandLine(viewer));
+    DeleteFileW(Settings().c_str());
+
+    ASSERT_TRUE(main.ClickRow(2));
+    main.Key(VK_DELETE);
+    Answer(NextMessage(), IDOK);
+    EXPECT_TRUE(main.WaitUntil([&] { return main.RowCount() == 3; })) << "no refresh after the deletion";
+    EXPECT_FALSE(Exists(notes));
+    EXPECT_TRUE(Exists(mark));
+    main.Key(VK_F5);
+    main.Settle();
+    EXPECT_EQ(3, main.RowCount());
+    EXPECT_TRUE(tessel_.Windows(L"#32770").empty()) << "the deletion was refused";
+    PressEscapeAndExpectEnd(main);
+    DeleteFileW(mark.c_str());
+}
+
 TEST_F(TesselGui, TheWindowIsLaidOutAsDesignedWithSizedColumns) {
     const std::wstring path = NewFile(L"layout.txt", "layout");
     MainWindow main = StartShown(path);
@@ -653,7 +693,7 @@ TEST_F(FakeReader, RowsOfEveryKindAndTheButtonsOfEachRow) {
 
 TEST_F(FakeReader, DeleteAsksFirstCancelKeepsTheStreamOkDeletesAndRefreshes) {
     const std::wstring path = NewFile(L"sample", "1 0 5 ::$DATA\n~4 0 3 :gone:$DATA\n");
-    const std::wstring stream = path + L":gone:$DATA";
+    const std::wstring stream = path + L":gone";
     WriteFile(stream, "abc");
     MainWindow main = StartShown(path);
     ASSERT_NE(nullptr, main.Window());
@@ -696,10 +736,10 @@ TEST_F(FakeReader, AFailedDeleteIsReportedWithTheSystemsCodeAndTheListStays) {
     // ":abc:$DATA" cannot be deleted here (no streams); ":Ä:$DATA" cannot be written in code page
     // 1251, whose best fit would name ":A:$DATA", another stream that must survive.
     const std::wstring path = NewFile(L"failing", "4 0 3 :abc:$DATA\n4 0 1 :Ä:$DATA\n");
-    const std::wstring lookAlike = path + L":A:$DATA";
+    const std::wstring lookAlike = path + L":A";
     WriteFile(lookAlike, "keep me");
     // The code the system gives for that stream path here.
-    const std::wstring streamPath = path + L":abc:$DATA";
+    const std::wstring streamPath = path + L":abc";
     char ansi[MAX_PATH * 2] = {};
     WideCharToMultiByte(CP_ACP, 0, streamPath.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
     ASSERT_FALSE(DeleteFileA(ansi));
@@ -774,7 +814,7 @@ TEST_F(FakeReader, AFileWithAPathOfMoreThan300CharactersIsListedViewedAndItsStre
     }
     const std::wstring path = folder + L"\\длинный путь.txt";
     WriteFile(path, "1 0 5 ::$DATA\n~4 0 3 :поток:$DATA\n");
-    const std::wstring stream = path + L":поток:$DATA";
+    const std::wstring stream = path + L":поток";
     WriteFile(stream, "abc");
     ASSERT_TRUE(Exists(stream));
     const std::wstring viewer = install_ + L"\\Просмотр потоков\\viewer.exe";

@@ -6,9 +6,10 @@
 //
 // ReadFileStreams(path) reads the records from the file at `path` itself, one per line
 // (UTF-8): "<kind> <attributes> <size> <name>", the name being the rest of the line (it may be
-// empty). A line that starts with "~" is listed only while a file named <path><name> exists:
-// such a record stands for a stream whose stream path is that file, so a deletion through the
-// stream path is seen by the next reading, as on a volume with streams. A path that cannot be
+// empty). A line that starts with "~" is listed only while the file of its stream path exists
+// (<path><name>, for a name ":x:$DATA" <path>:x, the path the stream lister deletes by): such a
+// record stands for that file, so a deletion through the stream path is seen by the next
+// reading, as on a volume with streams. A path that cannot be
 // read gives false, as the real reader does. A line "fail <number>" makes the reading fail
 // with runtime error <number> (0x800A0000 + number, no error information), as a reader that
 // meets an error would. A folder is read as a folder without streams.
@@ -179,6 +180,14 @@ std::wstring FromUtf8(const std::string& text) {
     return out;
 }
 
+// ":x:$DATA" as ":x", the form a program opens a stream by; any other name as it is.
+std::wstring StreamPathName(const std::wstring& name) {
+    const std::wstring suffix = L":$DATA";
+    if (name.size() > 1 + suffix.size() && name[0] == L':' && name.ends_with(suffix))
+        return name.substr(0, name.size() - suffix.size());
+    return name;
+}
+
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -224,7 +233,7 @@ public:
             std::getline(fields, name);
             if (!name.empty() && name[0] == ' ') name.erase(0, 1);
             r.name = FromUtf8(name);
-            if (whileExists && !Exists(path + r.name)) continue;
+            if (whileExists && !Exists(path + StreamPathName(r.name))) continue;
             records_.push_back(std::move(r));
         }
         return S_OK;
