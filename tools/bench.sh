@@ -22,7 +22,7 @@ for preset in native win64; do
   fi
   echo "=== benchmarks ($preset)"
   # One at a time (the labelled tests run serially): each has the machine to itself.
-  if ! KELMOR_BENCH=full ctest --preset "$preset" -L bench --output-on-failure -V >"$logs/$preset.log" 2>&1; then
+  if ! KELMOR_BENCH=full ctest --preset "$preset" -L bench -V >"$logs/$preset.log" 2>&1; then
     failed+=("benchmarks $preset")
   fi
   LC_ALL=C grep -E '^ *[0-9]+/[0-9]+ Test +#' "$logs/$preset.log" || true
