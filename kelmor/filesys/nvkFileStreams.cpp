@@ -113,9 +113,9 @@ HRESULT nvkFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL ProcessSecur
         if (std::wcslen(path) != SysStringLen(FileName)) return S_OK;
         // The reader only reads headers: it shares the file with any program that has it open,
         // for writing too (a log file, a mailbox, a database in use).
-        const HANDLE opened =
-            CreateFileW(ForWideFileApi(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE opened = CreateFileW(ForWideFileApi(path).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (opened == INVALID_HANDLE_VALUE) return S_OK;
         UniqueHandle file(opened);
 

@@ -1,8 +1,8 @@
 #include "nvkFoundedFiles.h"
 
 #include "FoundedFile.h"
-#include "NevkitSupport0100.h"
 #include "LongPath.h"
+#include "NevkitSupport0100.h"
 #include "Owners.h"
 #include "Text.h"
 #include "VariantEnumerator.h"
