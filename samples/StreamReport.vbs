@@ -77,7 +77,10 @@ Sub Main()
     gFolders = 1
     ReadStreams gFolder, True
     Progress gFolder, True
-    If search.RefreshEx(gFolder, gMask, False) Then Walk search
+    ' A folder read only in part still gives the entries read before the break.
+    search.RefreshEx gFolder, gMask, False
+    FolderFailure gFolder, search
+    Walk search
 
     Progress "", False
     If gCsvPath <> "" Then CloseCsv
@@ -136,8 +139,19 @@ Sub Walk(list)
         If isFolder Then
             Progress path, False
             Walk node.Childs
+            FolderFailure path, node.Childs
         End If
     Next
+End Sub
+
+' A folder the search entered but could not list whole (no access, an I/O error, a listing that
+' broke off): counted and listed like a file that could not be read. ReadError is 0 for a folder
+' listed whole, and for one the search did not enter.
+Sub FolderFailure(path, level)
+    Dim code: code = level.ReadError
+    If code = 0 Then Exit Sub
+    gFailureCount = gFailureCount + 1
+    gFailures = gFailures & "  " & path & ": the folder could not be read whole (system error " & code & ")" & vbCrLf
 End Sub
 
 Function JoinPath(folder, name)

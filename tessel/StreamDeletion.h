@@ -17,14 +17,9 @@ namespace tessel {
 // system's ANSI deletion would need it: a character the code page cannot hold would be replaced
 // by a look-alike (best fit) naming another stream, so such a path fails with
 // ERROR_NO_UNICODE_TRANSLATION; a path with an embedded NUL fails with ERROR_INVALID_NAME.
-// The deletion itself goes through DeleteFileW, in the extended-length form ("\\?\") when the
-// path is MAX_PATH characters or longer (DeleteFileA stops at MAX_PATH whatever the manifest
-// says). Returns ERROR_SUCCESS or the system's error code, taken right after the failing call.
+// The deletion itself goes through DeleteFileW, a long path in the extended-length form
+// ("\\?\", kelmor::ForWideFileApi; DeleteFileA stops at MAX_PATH whatever the manifest says).
+// Returns ERROR_SUCCESS or the system's error code, taken right after the failing call.
 DWORD DeleteStream(const std::wstring& path, const std::wstring& name);
-
-// The path DeleteStream hands to DeleteFileW for the stream path `streamPath`: unchanged below
-// MAX_PATH characters, else its full path in the extended-length form. Empty when the full path
-// cannot be made.
-std::wstring DeletionPath(const std::wstring& streamPath);
 
 }  // namespace tessel

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AnsiText.h"
 #include "ErrorInfo.h"
+#include "LongPath.h"
 #include "TestSupport.h"
 
 namespace {
@@ -208,6 +210,51 @@ TEST_F(SupportStatus, ARuntimeErrorStatusGetsItsStandardText) {
 TEST_F(SupportStatus, ASuccessRaisesNothing) {
     EXPECT_EQ(Hr(S_OK), Hr(kelmor::RaiseSupportStatus(0, L"New")));
     EXPECT_EQ(Hr(S_OK), Hr(kelmor::RaiseSupportStatus(1, L"New")));
+}
+
+// --- paths for the wide file functions ------------------------------------------------------
+
+TEST(LongPath, FullPathsGetTheExtendedPrefixOthersStayAsTheyAre) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\x\\y", L"\\\\?\\C:\\x\\y"},
+        {L"z:\\", L"\\\\?\\z:\\"},
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+        {L"\\\\?\\UNC\\s\\h", L"\\\\?\\UNC\\s\\h"},
+        {L"relative\\x", L"relative\\x"},
+        {L"C:relative", L"C:relative"},
+        {L"\\rooted", L"\\rooted"},
+        {L"", L""},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(expected, kelmor::ExtendedLengthForm(path)) << std::string(path.begin(), path.end());
+}
+
+TEST(LongPath, OnlyLongPathsChangeAndTheyAreNormalisedFirst) {
+    const std::wstring folder = L"C:\\" + std::wstring(250, L'a');
+    // Short ones go as they are, whatever they hold.
+    for (const std::wstring& path : {std::wstring(L"C:\\x\\..\\y"), std::wstring(L"rel/x"),
+                                     std::wstring(kelmor::kLongPathFrom - 1, L'b')})
+        EXPECT_EQ(path, kelmor::ForWideFileApi(path));
+    EXPECT_EQ(L"\\\\?\\" + folder + L"\\f.txt", kelmor::ForWideFileApi(folder + L"\\f.txt"));
+    // The prefix turns the system's normalising off, so it is done before.
+    EXPECT_EQ(L"\\\\?\\" + folder + L"\\f.txt", kelmor::ForWideFileApi(folder + L"/sub/..\\.\\f.txt"));
+    const std::wstring unc = L"\\\\server\\share\\" + std::wstring(250, L'c');
+    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L'c'), kelmor::ForWideFileApi(unc));
+    const std::wstring prefixed = L"\\\\?\\" + folder + L"\\..\\kept";
+    EXPECT_EQ(prefixed, kelmor::ForWideFileApi(prefixed)) << "already the system's own form";
+    // Relative: made full against the current folder.
+    wchar_t current[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, current);
+    ASSERT_GT(n, 0u);
+    std::wstring base(current, n);
+    if (base.back() != L'\\') base += L'\\';
+    const std::wstring relative(260, L'r');
+    EXPECT_EQ(kelmor::ExtendedLengthForm(base + relative), kelmor::ForWideFileApi(relative));
+    // A NUL inside is left for the caller's own refusal.
+    const std::wstring withNul = folder + std::wstring(L"\0x", 2);
+    EXPECT_EQ(withNul, kelmor::ForWideFileApi(withNul));
 }
 
 }  // namespace

@@ -35,12 +35,9 @@ HRESULT CToolHelpInfo::Create(std::unique_ptr<CToolHelpInfo>* result) {
 }
 
 HRESULT CToolHelpInfo::Fill() {
-    // Lets the walk see every module where the process may hold the privilege; whether it
-    // could be enabled does not matter.
-    VARIANT_BOOL enabled = VARIANT_FALSE;
-    HRESULT hr = Raised(nkEnableDebugPrivilege(-1, &enabled));
-    if (FAILED(hr)) return hr;
-
+    // The snapshot is of this process's own modules, which needs no privilege: the debug
+    // privilege is left as it is (enabled, it would stay so for the whole host program, which
+    // then opens every process of the system).
     const LONG processId = static_cast<LONG>(GetCurrentProcessId());
     HANDLE snapshot = INVALID_HANDLE_VALUE;
     // No snapshot means an empty list (the about box then leaves its module page out), whether
@@ -53,7 +50,7 @@ HRESULT CToolHelpInfo::Fill() {
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
     VARIANT_BOOL filled = VARIANT_FALSE;
-    hr = Raised(nkModule32First(snapshot, &entry, &filled));
+    HRESULT hr = Raised(nkModule32First(snapshot, &entry, &filled));
     while (SUCCEEDED(hr) && filled) {
         // The names are read up to their terminator: make sure each has one inside its field.
         entry.szModule[MAX_MODULE_NAME32] = L'\0';

@@ -4,8 +4,11 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <cwchar>
 #include <new>
+#include <string>
 
+#include "AnsiText.h"
 #include "Module.h"
 #include "Owners.h"
 #include "Text.h"
@@ -50,8 +53,8 @@ void Show(const AboutBoxArguments& args) {
     } else if (ComPtr<IPictureDisp> icon = LibraryIcon(L"OSVEL_0000", false)) {
         form.SetIconPicture(icon.Get());
     }
-    form.SetDevote(args.Devote);
-    form.SetPictureToolTip(args.PictureToolTipText);
+    form.SetDevote(MeantDefault(args.Devote, kDevote, GetACP()));
+    form.SetPictureToolTip(MeantDefault(args.PictureToolTipText, kPictureToolTip, GetACP()));
     // Without a picture the window keeps its built-in one at its design place.
     if (args.Picture) form.SetDedicationPicture(args.Picture);
     BSTR version = nullptr;
@@ -66,6 +69,19 @@ void Show(const AboutBoxArguments& args) {
 }
 
 }  // namespace
+
+std::wstring MeantDefault(const std::wstring& received, const wchar_t* meant, UINT codePage) {
+    constexpr UINT kTypeLibraryPage = 1251;
+    if (codePage == kTypeLibraryPage || received == meant) return received;
+    std::string bytes;
+    if (ToAnsi(meant, std::wcslen(meant), bytes, kTypeLibraryPage) != ERROR_SUCCESS) return received;
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) return received;
+    std::wstring misread(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, misread.data(), units);
+    return received == misread ? std::wstring(meant) : received;
+}
 
 void RealShowAboutBox(const AboutBoxArguments& args) {
     try {

@@ -14,6 +14,14 @@ namespace kelmor::modAbout {
 inline constexpr wchar_t kAuthorName[] = L"Vestrimo";
 inline constexpr wchar_t kAuthorEMail[] = L"nevkit@vestrimo.example";
 inline constexpr wchar_t kDevote[] = L"Посвящается Освель";
+// The picture's tooltip the type library gives when a caller leaves it out.
+inline constexpr wchar_t kPictureToolTip[] = L"Освель";
+
+// The text a late-bound caller meant. The type library holds its text defaults as code page 1251
+// bytes, which the platform decodes in the system's ANSI code page `codePage`: where that is not
+// 1251, a left-out argument arrives as other characters ("Освель" as "Îñâåëü" under 1252). A
+// `received` text that is exactly `meant` so decoded is taken as `meant`; any other text stays.
+std::wstring MeantDefault(const std::wstring& received, const wchar_t* meant, UINT codePage);
 
 // The arguments, in their order. Pictures are borrowed for the call; null means not given.
 struct AboutBoxArguments {

@@ -39,12 +39,13 @@ bool BackupReadSource::Read(std::span<std::byte> into, std::size_t& read) {
     return true;
 }
 
-void BackupReadSource::Seek(std::uint64_t count) {
+std::uint64_t BackupReadSource::Seek(std::uint64_t count) {
     DWORD lowMoved = 0, highMoved = 0;
-    // Stops at the end of the current stream; what it moved is not needed: the next header
-    // read starts at the next stream either way.
-    functions_->seek(file_, static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32),
-                     &lowMoved, &highMoved, &context_);
+    // Stops at the end of the current stream. Its answer is FALSE whenever it moved less than
+    // asked, for whatever reason; what counts is how far it moved, which the walk checks.
+    functions_->seek(file_, static_cast<DWORD>(count & 0xFFFFFFFFu), static_cast<DWORD>(count >> 32), &lowMoved,
+                     &highMoved, &context_);
+    return (static_cast<std::uint64_t>(highMoved) << 32) | lowMoved;
 }
 
 void BackupReadSource::Release() {

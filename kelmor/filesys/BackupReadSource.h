@@ -35,7 +35,7 @@ public:
     BackupReadSource& operator=(const BackupReadSource&) = delete;
 
     bool Read(std::span<std::byte> into, std::size_t& read) override;
-    void Seek(std::uint64_t count) override;
+    std::uint64_t Seek(std::uint64_t count) override;
     void Release() override;
 
     // True once the platform said it cannot read backup data and the stand-in took over.

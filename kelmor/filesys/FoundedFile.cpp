@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "LongPath.h"
 #include "NevkitSupport0100.h"
 #include "Owners.h"
 #include "Text.h"
@@ -20,9 +21,8 @@ HRESULT FoundedFile::CreateInstance(REFIID riid, void** ppv) {
     return Create<FoundedFile>(riid, ppv);
 }
 
-HRESULT FoundedFile::InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring& parent, FileSearch& search,
-                               bool* skipped) {
-    *skipped = false;
+HRESULT FoundedFile::InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring& parent, Entry* kind) {
+    *kind = Entry::File;
     attributes_ = entry.dwFileAttributes;
     creationTime_ = entry.ftCreationTime;
     lastAccessTime_ = entry.ftLastAccessTime;
@@ -30,25 +30,21 @@ HRESULT FoundedFile::InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring
     fileName_ = FixedText(entry.cFileName);
     alternateName_ = FixedText(entry.cAlternateFileName);
     path_ = parent;
-    HRESULT hr = Size(entry.nFileSizeHigh, entry.nFileSizeLow, &fileSize_);
+    const HRESULT hr = Size(entry.nFileSizeHigh, entry.nFileSizeLow, &fileSize_);
     if (FAILED(hr)) return hr;
 
-    const bool directory = (attributes_ & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes_ & FILE_ATTRIBUTE_DIRECTORY)
+        *kind = fileName_ == L"." || fileName_ == L".." ? Entry::Skipped : Entry::Folder;
     // No name on Windows holds a colon. Under Wine an entry "a.txt:name" is the stream "name" of
     // a.txt that a Windows program wrote (the stream reader lists it as such), not an entry of its own.
-    if ((directory && (fileName_ == L"." || fileName_ == L"..")) || fileName_.find(L':') != std::wstring::npos) {
-        *skipped = true;
-        return S_OK;
-    }
-    const bool link = (attributes_ & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (directory && (search.followReparsePoints || !link)) {
-        std::wstring full;
-        if (FAILED(hr = FileSearch::Join(parent, fileName_, full))) return hr;
-        Adopt(childs_, New<nvkFoundedFiles>());
-        if (!childs_) return Raise(7);
-        bool found = false;  // a subdirectory that cannot be listed only leaves Childs empty
-        return childs_->Descend(full, link, search, &found);
-    }
+    if (fileName_.find(L':') != std::wstring::npos) *kind = Entry::Skipped;
+    return S_OK;
+}
+
+HRESULT FoundedFile::MakeChilds(nvkFoundedFiles** childs) {
+    Adopt(childs_, New<nvkFoundedFiles>());
+    if (!childs_) return Raise(7);
+    *childs = childs_.Get();
     return S_OK;
 }
 
@@ -163,11 +159,15 @@ HRESULT FoundedFile::get_CompressedFileSize(double* Result) {
             std::wstring full;
             HRESULT hr = FileSearch::Join(path_, fileName_, full);
             if (FAILED(hr)) return hr;
-            SetLastError(0);
+            // The call's failure is the documented pair: the low half INVALID_FILE_SIZE and an
+            // error left. A success may leave an error of its own, and a size whose low half
+            // happens to be INVALID_FILE_SIZE leaves none (hence the error cleared first).
+            SetLastError(NO_ERROR);
             DWORD high = 0;
-            const DWORD low = GetCompressedFileSizeW(full.c_str(), &high);
+            const DWORD low = FileSearch::Calls().compressedSize(ForWideFileApi(full).c_str(), &high);
             double size = fileSize_;
-            if (GetLastError() == 0 && FAILED(hr = Size(high, low, &size))) return hr;
+            const bool failed = low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR;
+            if (!failed && FAILED(hr = Size(high, low, &size))) return hr;
             compressedSize_ = size;
         }
         *Result = *compressedSize_;

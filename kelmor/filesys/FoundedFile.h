@@ -17,14 +17,22 @@ public:
     // Objects of this class are made by other objects of the library only.
     static HRESULT CreateInstance(REFIID riid, void** ppv);
 
+    // What an entry is to the search.
+    enum class Entry {
+        Skipped,  // "." or "..": no node
+        File,     // a node without children
+        Folder,   // a directory: the search may list it into the node's Childs
+    };
     // Library-internal: fills the node, once, from an entry that the search of the directory
-    // `parent` found, and searches a subdirectory into its Childs (unless it is a reparse point
-    // the search does not follow). `skipped`: the entry is "." or "..", which is no node. A
-    // failure of the search below passes on.
-    HRESULT InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring& parent, FileSearch& search,
-                      bool* skipped);
+    // `parent` found.
+    HRESULT InitEntry(const WIN32_FIND_DATAW& entry, const std::wstring& parent, Entry* kind);
+    // Library-internal: the node's Childs, new, for the search to list the directory into
+    // (the node keeps its reference).
+    HRESULT MakeChilds(nvkFoundedFiles** childs);
     // Library-internal: the search of this node's Childs was cancelled.
     bool ChildsCancelled() const { return childs_ && childs_->IsCancelled(); }
+    bool IsLink() const { return (attributes_ & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    const std::wstring& FileName() const { return fileName_; }
 
     HRESULT STDMETHODCALLTYPE get_Childs(_nvkFoundedFiles **Result) override;
     HRESULT STDMETHODCALLTYPE get_Path(BSTR *Result) override;

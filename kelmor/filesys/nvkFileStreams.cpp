@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "BackupReadSource.h"
+#include "LongPath.h"
 #include "NevkitSupport0100.h"
 #include "Owners.h"
 
@@ -56,7 +57,9 @@ bool nvkFileStreams::Walk(core::BackupSource& source, RecordMaker make) {
         list_.Reset();
         return false;
     }
-    return true;
+    // A reading that broke off keeps the records made before the break (they are the file's
+    // first streams, as the platform reported them), but it is no complete list: false.
+    return end == core::WalkEnd::Normal;
 }
 
 bool nvkFileStreams::ReadFrom(core::BackupSource& source, RecordMaker make) {
@@ -108,8 +111,11 @@ HRESULT nvkFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL ProcessSecur
         // the system: it cannot be opened as given.
         const wchar_t* path = FileName ? FileName : L"";
         if (std::wcslen(path) != SysStringLen(FileName)) return S_OK;
-        const HANDLE opened = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        // The reader only reads headers: it shares the file with any program that has it open,
+        // for writing too (a log file, a mailbox, a database in use).
+        const HANDLE opened = CreateFileW(ForWideFileApi(path).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (opened == INVALID_HANDLE_VALUE) return S_OK;
         UniqueHandle file(opened);
 

@@ -26,8 +26,10 @@ public:
                               FileStream** record);
 
     // Library-internal: a reading from any backup source. The list is replaced by a new one
-    // with a record per header; true at the walk's normal end. When a record cannot be made
-    // the reader is left without a list and the answer is false.
+    // with a record per header; true at the walk's normal end. A reading that breaks off (a
+    // failed read, data cut short, a skip that stops early) answers false and keeps the records
+    // made before the break. When a record cannot be made the reader is left without a list and
+    // the answer is false.
     bool ReadFrom(core::BackupSource& source, RecordMaker make = &MakeRecord);
 
     HRESULT STDMETHODCALLTYPE get_Count(LONG *Result) override;

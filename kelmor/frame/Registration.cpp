@@ -21,7 +21,7 @@ std::wstring VersionText() {
     return std::to_wstring(kLibMajor) + L"." + std::to_wstring(kLibMinor);
 }
 
-// One value to write: key (under HKEY_CLASSES_ROOT), value name (empty: the default value),
+// One value to write: key (under the machine's classes key), value name (empty: the default value),
 // data; keyOnly creates the key and writes no value.
 struct Value {
     std::wstring key;
@@ -81,33 +81,42 @@ std::vector<std::wstring> OwnedKeys() {
     return keys;
 }
 
-LSTATUS Write(const Value& v) {
+// The machine's classes key, HKEY_LOCAL_MACHINE\Software\Classes, where an installer
+// registers for every user. Not HKEY_CLASSES_ROOT: that merged view writes into the user's own
+// HKEY_CURRENT_USER\Software\Classes wherever a key already exists there, so a registration
+// through it would land partly in one user's profile, and an unregistration there would miss
+// the machine's keys.
+LSTATUS OpenClasses(REGSAM access, UniqueHKey& classes) {
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, access, classes.put());
+}
+
+LSTATUS Write(HKEY classes, const Value& v) {
     UniqueHKey key;
-    LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, v.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                     nullptr, key.put(), nullptr);
+    LSTATUS status =
+        RegCreateKeyExW(classes, v.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS || v.keyOnly) return status;
     const DWORD bytes = static_cast<DWORD>((v.data.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), v.name.empty() ? nullptr : v.name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(v.data.c_str()), bytes);
 }
 
-LSTATUS DeleteTree(const std::wstring& path) {
-    LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
-    if (status == ERROR_SUCCESS) status = RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
+LSTATUS DeleteTree(HKEY classes, const std::wstring& path) {
+    LSTATUS status = RegDeleteTreeW(classes, path.c_str());
+    if (status == ERROR_SUCCESS) status = RegDeleteKeyW(classes, path.c_str());
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 // Removes the library's id key once no version of it is registered any more.
-void DeleteLibIdKeyIfEmpty() {
+void DeleteLibIdKeyIfEmpty(HKEY classes) {
     const std::wstring path = L"TypeLib\\" + GuidText(kLibId);
     UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(classes, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
     DWORD subkeys = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS || subkeys != 0)
         return;
     key.reset();
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
+    RegDeleteKeyW(classes, path.c_str());
 }
 
 }  // namespace
@@ -120,20 +129,25 @@ HRESULT RegisterServer() {
     HRESULT hr = Module::TypeLib(&lib);
     if (FAILED(hr)) return hr;
     lib->Release();
+    UniqueHKey classes;
+    LSTATUS status = OpenClasses(KEY_CREATE_SUB_KEY | KEY_SET_VALUE, classes);
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     for (const Value& v : Plan(path)) {
-        LSTATUS status = Write(v);
+        status = Write(classes.get(), v);
         if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     }
     return S_OK;
 }
 
 HRESULT UnregisterServer() {
-    LSTATUS first = ERROR_SUCCESS;
+    UniqueHKey classes;
+    LSTATUS first = OpenClasses(KEY_READ | KEY_WRITE | DELETE, classes);
+    if (first != ERROR_SUCCESS) return HRESULT_FROM_WIN32(first);
     for (const std::wstring& key : OwnedKeys()) {
-        LSTATUS status = DeleteTree(key);
+        LSTATUS status = DeleteTree(classes.get(), key);
         if (first == ERROR_SUCCESS) first = status;  // go on: remove whatever can be removed
     }
-    DeleteLibIdKeyIfEmpty();
+    DeleteLibIdKeyIfEmpty(classes.get());
     return first == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(first);
 }
 

@@ -19,15 +19,4 @@ std::u16string StreamPath(std::u16string_view path, std::u16string_view name) {
     return full;
 }
 
-std::u16string ExtendedLengthPath(std::u16string_view absolutePath) {
-    auto isSlash = [](char16_t c) { return c == u'\\' || c == u'/'; };
-    const std::u16string_view p = absolutePath;
-    if (p.size() >= 4 && isSlash(p[0]) && isSlash(p[1]) && (p[2] == u'?' || p[2] == u'.') && isSlash(p[3]))
-        return std::u16string(p);
-    if (p.size() >= 3 && p[1] == u':' && isSlash(p[2])) return u"\\\\?\\" + std::u16string(p);
-    if (p.size() >= 3 && isSlash(p[0]) && isSlash(p[1]) && !isSlash(p[2]))
-        return u"\\\\?\\UNC\\" + std::u16string(p.substr(2));
-    return std::u16string(p);
-}
-
 }  // namespace tessel::core

@@ -1,5 +1,5 @@
-// Rules for the stream paths the stream lister deletes: which record names may be deleted at
-// all, and the extended-length form of a long path. Portable: texts are UTF-16.
+// Rules for the stream paths the stream lister views and deletes: which record names may be
+// deleted at all, and the path a stream is opened by. Portable: texts are UTF-16.
 #pragma once
 
 #include <string>
@@ -17,10 +17,5 @@ bool IsAlternateStreamName(std::u16string_view name);
 // the full name on NTFS, and the form every program understands, Wine included, where a stream a
 // Windows program wrote is the file "a.txt:abc" beside a.txt. Any other name is appended as it is.
 std::u16string StreamPath(std::u16string_view path, std::u16string_view name);
-
-// The extended-length form ("\\?\C:\...", "\\?\UNC\server\share\...") of an absolute, already
-// normalised path, for the wide file functions beyond MAX_PATH; a path already in that form (or
-// a device path "\\.\...") is returned as it is, and so is a path that is not absolute.
-std::u16string ExtendedLengthPath(std::u16string_view absolutePath);
 
 }  // namespace tessel::core

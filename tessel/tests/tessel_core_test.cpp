@@ -64,16 +64,4 @@ TEST(StreamPath, AnAlternateStreamIsOpenedByTheFilesPathAndItsOwnName) {
     EXPECT_EQ(u"C:\\x\\a.txt:b:$INDEX", StreamPath(u"C:\\x\\a.txt", u":b:$INDEX"));
 }
 
-TEST(StreamPath, ExtendedLengthFormOfDrivesAndSharesOnly) {
-    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"C:\\x\\a.txt:s:$DATA", u"\\\\?\\C:\\x\\a.txt:s:$DATA"},
-        {u"\\\\server\\share\\a.txt", u"\\\\?\\UNC\\server\\share\\a.txt"},
-        {u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},          // already in that form
-        {u"\\\\.\\pipe\\x", u"\\\\.\\pipe\\x"},      // a device path
-        {u"relative\\a.txt", u"relative\\a.txt"},  // not absolute: as it is
-        {u"C:a.txt", u"C:a.txt"},
-    };
-    for (const auto& [path, extended] : cases) EXPECT_EQ(extended, ExtendedLengthPath(path));
-}
-
 }  // namespace

@@ -61,6 +61,29 @@ bool FindModule(const CToolHelpInfo& info, const wchar_t* name, CModuleEntry* fo
     return false;
 }
 
+// Whether the process token holds `privilege` enabled (false also when it does not hold it).
+bool PrivilegeEnabled(const wchar_t* privilege) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    LUID luid{};
+    PRIVILEGE_SET set{1, PRIVILEGE_SET_ALL_NECESSARY, {}};
+    BOOL enabled = FALSE;
+    if (LookupPrivilegeValueW(nullptr, privilege, &luid)) {
+        set.Privilege[0].Luid = luid;
+        PrivilegeCheck(token, &set, &enabled);
+    }
+    CloseHandle(token);
+    return enabled != FALSE;
+}
+
+TEST(ModuleList, TheSnapshotLeavesTheDebugPrivilegeAsItWas) {
+    ASSERT_FALSE(PrivilegeEnabled(SE_DEBUG_NAME)) << "a test process starts without it";
+    std::unique_ptr<CToolHelpInfo> info;
+    ASSERT_EQ(Hr(S_OK), Hr(CToolHelpInfo::Create(&info)));
+    EXPECT_GE(info->ModulesCount(), 3);
+    EXPECT_FALSE(PrivilegeEnabled(SE_DEBUG_NAME)) << "the host program must not be left with it";
+}
+
 TEST(ModuleList, ListsThisProcessWithNtdllAndKernel32) {
     std::unique_ptr<CToolHelpInfo> info;
     ASSERT_EQ(Hr(S_OK), Hr(CToolHelpInfo::Create(&info)));

@@ -26,18 +26,20 @@ WalkEnd WalkBackupStreams(BackupSource& source, const StreamSink& sink) {
     for (;;) {
         header.fill(std::byte{0});
         std::size_t read = 0;
-        if (!source.Read(header, read) || read != header.size()) return WalkEnd::Normal;
+        if (!source.Read(header, read)) return WalkEnd::ReadFailed;
+        if (read == 0) return WalkEnd::Normal;
+        if (read != header.size()) return WalkEnd::ReadFailed;
         const StreamHeader h = DecodeStreamHeader(header);
 
-        if (h.nameSize > name.size()) return WalkEnd::Normal;
+        if (h.nameSize > name.size()) return WalkEnd::ReadFailed;
         const std::span<std::byte> nameBytes = std::span(name).first(h.nameSize);
         if (!nameBytes.empty()) {
             read = 0;
-            if (!source.Read(nameBytes, read) || read != nameBytes.size()) return WalkEnd::Normal;
+            if (!source.Read(nameBytes, read) || read != nameBytes.size()) return WalkEnd::ReadFailed;
         }
 
         if (!sink(h, nameBytes)) return WalkEnd::RecordFailed;
-        source.Seek(h.size);
+        if (source.Seek(h.size) < h.size) return WalkEnd::ReadFailed;
     }
 }
 

@@ -80,9 +80,11 @@ public:
         position += read;
         return true;
     }
-    void Seek(std::uint64_t count) override {
+    std::uint64_t Seek(std::uint64_t count) override {
         seeks.push_back(count);
-        position += static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - position));
+        const auto moved = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - position));
+        position += moved;
+        return moved;
     }
     void Release() override { ++releases; }
 
@@ -101,7 +103,7 @@ class ImageSource final : public core::BackupSource {
 public:
     explicit ImageSource(core::BackupImage& image) : image_(image) {}
     bool Read(std::span<std::byte> into, std::size_t& read) override { return image_.Read(into, read); }
-    void Seek(std::uint64_t count) override { image_.Seek(count); }
+    std::uint64_t Seek(std::uint64_t count) override { return image_.Seek(count); }
     void Release() override { ++releases; }
     int releases = 0;
 

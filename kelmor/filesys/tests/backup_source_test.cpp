@@ -10,6 +10,7 @@
 
 #include "filesys/BackupReadSource.h"
 #include "filesys/BackupStandIn.h"
+#include "filesys/nvkFileStreams.h"
 #include "CraftedBackup.h"
 #include "StreamTestSupport.h"
 #include "TestSupport.h"
@@ -150,6 +151,7 @@ struct FakePlatform {
     static inline int reads = 0;
     static inline int aborts = 0;
     static inline int seeks = 0;
+    static inline std::uint64_t seekLimit = ~0ull;  // the most one skip moves
 
     static void Reset(DWORD first, std::vector<std::byte> data = {}, int failFromRead = 0, DWORD later = 0) {
         firstError = first;
@@ -158,6 +160,7 @@ struct FakePlatform {
         laterError = later;
         position = 0;
         reads = aborts = seeks = 0;
+        seekLimit = ~0ull;
     }
     static BOOL WINAPI Read(HANDLE, LPBYTE buffer, DWORD n, LPDWORD read, BOOL abort, BOOL, LPVOID* context) {
         *read = 0;
@@ -185,7 +188,8 @@ struct FakePlatform {
     static BOOL WINAPI Seek(HANDLE, DWORD low, DWORD high, LPDWORD lowMoved, LPDWORD highMoved, LPVOID*) {
         ++seeks;
         const std::uint64_t count = (static_cast<std::uint64_t>(high) << 32) | low;
-        const size_t moved = static_cast<size_t>(std::min<std::uint64_t>(count, served.size() - position));
+        const size_t moved =
+            static_cast<size_t>(std::min<std::uint64_t>({count, served.size() - position, seekLimit}));
         position += moved;
         *lowMoved = static_cast<DWORD>(moved);
         *highMoved = 0;
@@ -258,6 +262,44 @@ TEST_F(HandOver, OtherFailuresAndLaterFailuresStayThePlatforms) {
         EXPECT_EQ((std::vector<std::uint32_t>{kBackupData, kBackupAlternateData}), Kinds(source));
         EXPECT_FALSE(source.UsesStandIn());
     }
+}
+
+// What the reader answers when the platform's reading goes wrong halfway: false, with the
+// records read before the fault still there.
+TEST_F(HandOver, AFailedReadOrAShortSkipMakesTheReadingFalseWithTheRecordsSoFar) {
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    CraftedBackup data;
+    data.Stream(kBackupData, 0, u"", std::vector<std::byte>(10))
+        .Stream(kBackupAlternateData, 0, u":s:$DATA", std::vector<std::byte>(4))
+        .Stream(kBackupAlternateData, 0, u":t:$DATA");
+    struct Case {
+        const char* what;
+        int failFrom;  // the read that fails (0: none)
+        DWORD error;
+        std::uint64_t seekLimit;
+        bool whole;
+        LONG records;
+    };
+    for (const Case& c : {Case{"read to its end", 0, 0, ~0ull, true, 3},
+                          Case{"a locked region at the second header", 3, ERROR_LOCK_VIOLATION, ~0ull, false, 1},
+                          Case{"an I/O error where the end would be", 6, ERROR_IO_DEVICE, ~0ull, false, 3},
+                          Case{"a skip that stops short", 0, 0, 6, false, 1}}) {
+        SCOPED_TRACE(c.what);
+        FakePlatform::Reset(0, data.bytes(), c.failFrom, c.error);
+        FakePlatform::seekLimit = c.seekLimit;
+        void* raw = nullptr;
+        ASSERT_EQ(S_OK, kelmor::nvkFileStreams::CreateInstance(__uuidof(_nvkFileStreams), &raw));
+        Microsoft::WRL::ComPtr<kelmor::nvkFileStreams> reader;
+        kelmor::Adopt(reader, static_cast<kelmor::nvkFileStreams*>(static_cast<_nvkFileStreams*>(raw)));
+        File file(path_);
+        BackupReadSource source(file.get(), false, kFake);
+        EXPECT_EQ(c.whole, reader->ReadFrom(source));
+        LONG count = -1;
+        EXPECT_EQ(S_OK, reader->get_Count(&count));
+        EXPECT_EQ(c.records, count);
+        EXPECT_EQ(1, FakePlatform::aborts) << "the context is released";
+    }
+    CoUninitialize();
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -363,10 +365,9 @@ TEST(FoundedFileEntry, SizeAndNamesComeFromTheEntry) {
     wcscpy(entry.cAlternateFileName, L"LONGNA~1.TEX");
     ComPtr<kelmor::FoundedFile> node;
     kelmor::Adopt(node, kelmor::FoundedFile::New<kelmor::FoundedFile>());
-    kelmor::FileSearch search;
-    bool skipped = true;
-    ASSERT_EQ(Hr(S_OK), Hr(node->InitEntry(entry, L"Z:\\no such folder", search, &skipped)));
-    EXPECT_FALSE(skipped);
+    kelmor::FoundedFile::Entry kind = kelmor::FoundedFile::Entry::Skipped;
+    ASSERT_EQ(Hr(S_OK), Hr(node->InitEntry(entry, L"Z:\\no such folder", &kind)));
+    EXPECT_EQ(kelmor::FoundedFile::Entry::File, kind);
     double size = 0, compressed = 0;
     VARIANT_BOOL hidden = 0, compressedFlag = 0, readOnly = 7;
     BSTR name = nullptr, alternate = nullptr;
@@ -387,6 +388,264 @@ TEST(FoundedFileEntry, SizeAndNamesComeFromTheEntry) {
     EXPECT_EQ(VARIANT_FALSE, readOnly);
     EXPECT_EQ(L"long name.text", Bstr(name));
     EXPECT_EQ(L"LONGNA~1.TEX", Bstr(alternate));
+}
+
+// --- faults only real systems show, made through the search's platform functions ------------
+
+// The platform's find and size functions, with failures on demand: the listing of a directory
+// whose pattern contains `breakIn` fails after `entriesBefore` entries (FindFirst's own entry
+// counts; 0: FindFirst fails) with `error`; every pattern and size path asked is recorded.
+struct FakeCalls {
+    static inline std::wstring breakIn;
+    static inline int entriesBefore = 0;
+    static inline DWORD error = 0;
+    static inline HANDLE broken = nullptr;
+    static inline int given = 0;
+    static inline std::vector<std::wstring> patterns, sizePaths;
+    // The size function's answer: low half, high half, the last error it leaves (none: the
+    // platform's own).
+    static inline std::optional<std::tuple<DWORD, DWORD, DWORD>> size;
+
+    static HANDLE WINAPI FindFirst(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS op,
+                                   LPVOID filter, DWORD flags) {
+        patterns.push_back(pattern);
+        const bool breaking = !breakIn.empty() && std::wstring_view(pattern).ends_with(breakIn);
+        if (breaking && entriesBefore == 0) {
+            SetLastError(error);
+            return INVALID_HANDLE_VALUE;
+        }
+        const HANDLE h = FindFirstFileExW(pattern, level, data, op, filter, flags);
+        if (breaking) {
+            broken = h;
+            given = 1;
+        } else if (h == broken) {
+            broken = nullptr;  // a handle value used again
+        }
+        return h;
+    }
+    static BOOL WINAPI FindNext(HANDLE find, LPWIN32_FIND_DATAW data) {
+        if (find && find == broken && given++ >= entriesBefore) {
+            SetLastError(error);
+            return FALSE;
+        }
+        return FindNextFileW(find, data);
+    }
+    static DWORD WINAPI CompressedSize(LPCWSTR path, LPDWORD high) {
+        sizePaths.push_back(path);
+        if (!size) return GetCompressedFileSizeW(path, high);
+        *high = std::get<1>(*size);
+        SetLastError(std::get<2>(*size));
+        return std::get<0>(*size);
+    }
+};
+const kelmor::FileSearch::Functions kFakeCalls{&FakeCalls::FindFirst, &FakeCalls::FindNext,
+                                               &FakeCalls::CompressedSize};
+
+class FaultySearch : public Search {
+protected:
+    void SetUp() override {
+        Search::SetUp();
+        FakeCalls::breakIn.clear();
+        FakeCalls::broken = nullptr;
+        FakeCalls::patterns.clear();
+        FakeCalls::sizePaths.clear();
+        FakeCalls::size.reset();
+        kelmor::FileSearch::UseFunctions(&kFakeCalls);
+    }
+    void TearDown() override {
+        kelmor::FileSearch::UseFunctions(nullptr);
+        Search::TearDown();
+    }
+    static DWORD ReadError(_nvkFoundedFiles* level) {
+        // As a script reads it: by name through IDispatch; and as the library keeps it.
+        VARIANT value;
+        VariantInit(&value);
+        EXPECT_EQ(Hr(S_OK), Hr(kelmor::test::CallByName(level, L"readerror", DISPATCH_PROPERTYGET, {}, &value)));
+        EXPECT_EQ(VT_I4, V_VT(&value));
+        EXPECT_EQ(static_cast<DWORD>(V_I4(&value)), static_cast<kelmor::nvkFoundedFiles*>(level)->ReadError());
+        return static_cast<DWORD>(V_I4(&value));
+    }
+};
+
+TEST_F(FaultySearch, AListingThatBreaksOffKeepsItsEntriesButIsNeverReportedComplete) {
+    tree_.File(L"sub\\d.txt", "");
+    tree_.File(L"sub\\e.txt", "");
+    const std::wstring sub = root_ + L"\\sub";
+    struct Case {
+        std::wstring breakIn;  // the end of the pattern of the directory whose listing fails
+        int entriesBefore;     // entries it gives first, "." and ".." included (Wine's first two)
+        DWORD error;
+    };
+    for (const Case& c : {
+             // A subdirectory that breaks off after ".", ".." and one name: one node kept.
+             Case{L"\\sub\\*", 3, ERROR_NETNAME_DELETED},
+             // One that cannot be opened at all: empty, as one that cannot be listed.
+             Case{L"\\sub\\*", 0, ERROR_ACCESS_DENIED},
+             // The start directory itself, after one name.
+             Case{root_ + L"\\*", 3, ERROR_IO_DEVICE},
+         }) {
+        SCOPED_TRACE(std::to_string(c.error));
+        FakeCalls::breakIn = c.breakIn;
+        FakeCalls::entriesBefore = c.entriesBefore;
+        FakeCalls::error = c.error;
+        Recorder recorder;
+        const bool found = RefreshEx(root_, L"*", VARIANT_FALSE, &recorder);
+        if (c.breakIn[0] == L'\\') {
+            EXPECT_TRUE(found) << "the start directory was read whole";
+            EXPECT_EQ((Names{root_}), recorder.paths) << "only complete listings are reported";
+            EXPECT_EQ((Names{L"a.txt", L"b.dat", L"sub"}), NamesOf(top_.Get()));
+            EXPECT_EQ(0u, ReadError(top_.Get()));
+            ComPtr<_nvkFoundedFiles> below = Below(top_.Get(), L"sub");
+            EXPECT_EQ(c.entriesBefore ? 1 : 0, Count(below.Get()));
+            EXPECT_EQ(c.entriesBefore != 0, HasSubItems(below.Get()));
+            EXPECT_EQ(c.error, ReadError(below.Get()));
+        } else {
+            EXPECT_FALSE(found) << "a start directory read in part is no complete search";
+            EXPECT_EQ(1, Count(top_.Get())) << "the entry read is kept";
+            EXPECT_TRUE(HasSubItems(top_.Get()));
+            EXPECT_EQ(c.error, ReadError(top_.Get()));
+            EXPECT_EQ(NamesOf(top_.Get()) == Names{L"sub"} ? Names{sub} : Names{}, recorder.paths);
+        }
+    }
+    // A complete search again: no error left from before.
+    FakeCalls::breakIn.clear();
+    ASSERT_TRUE(RefreshEx(root_, L"*"));
+    ComPtr<_nvkFoundedFiles> held = Below(top_.Get(), L"sub");
+    EXPECT_EQ(0u, ReadError(top_.Get()));
+    EXPECT_EQ(0u, ReadError(held.Get()));
+    // Nothing matching is an empty listing, not an unreadable one.
+    EXPECT_FALSE(RefreshEx(root_, L"*.none"));
+    EXPECT_EQ(0u, ReadError(top_.Get()));
+}
+
+TEST_F(FaultySearch, TheCompressedSizeFailsOnlyOnTheDocumentedPair) {
+    ASSERT_TRUE(RefreshEx(root_, L"*"));
+    struct Case {
+        DWORD low, high, error;
+        double expected;
+    };
+    for (const Case& c : {
+             Case{1234, 0, ERROR_ALREADY_EXISTS, 1234},  // a success that leaves an error of its own
+             Case{INVALID_FILE_SIZE, 1, NO_ERROR, 8589934591.0},  // a size whose low half looks like a failure
+             Case{INVALID_FILE_SIZE, 0, ERROR_ACCESS_DENIED, 5},  // the failure: the data size stands
+         }) {
+        FakeCalls::size = std::make_tuple(c.low, c.high, c.error);
+        ComPtr<_FoundedFile> node = Node(top_.Get(), L"a.txt");  // 5 bytes
+        ASSERT_TRUE(node);
+        double compressed = -1;
+        // A new search makes new nodes: the size is asked anew.
+        EXPECT_EQ(Hr(S_OK), Hr(node->get_CompressedFileSize(&compressed)));
+        EXPECT_EQ(c.expected, compressed) << c.low << " " << c.error;
+        ASSERT_TRUE(RefreshEx(root_, L"*"));
+    }
+}
+
+TEST_F(FaultySearch, LongPathsReachTheSystemWithTheExtendedPrefixAndComeBackAsGiven) {
+    // A folder whose path is over 300 characters (Wine makes it without the prefix).
+    std::wstring relative, deep;
+    while (deep.size() < 300) {
+        relative += (relative.empty() ? L"" : L"\\") + std::wstring(40, L'n');
+        deep = tree_.Folder(relative);
+    }
+    const std::wstring file = tree_.File(relative + L"\\long.txt", "12345678");
+    ASSERT_TRUE(RefreshEx(deep, L"*"));
+    EXPECT_EQ((Names{L"long.txt"}), NamesOf(top_.Get()));
+    ASSERT_FALSE(FakeCalls::patterns.empty());
+    EXPECT_EQ(L"\\\\?\\" + deep + L"\\*", FakeCalls::patterns.front());
+    ComPtr<_FoundedFile> node = Node(top_.Get(), L"long.txt");
+    ASSERT_TRUE(node);
+    BSTR path = nullptr;
+    double compressed = 0;
+    node->get_Path(&path);
+    EXPECT_EQ(deep, Bstr(path)) << "the path comes back as it was given";
+    node->get_CompressedFileSize(&compressed);
+    EXPECT_EQ(8, compressed);
+    ASSERT_EQ(1u, FakeCalls::sizePaths.size());
+    EXPECT_EQ(L"\\\\?\\" + file, FakeCalls::sizePaths[0]);
+    // Short paths go as they are.
+    ASSERT_TRUE(RefreshEx(root_, L"*.txt"));
+    EXPECT_EQ(root_ + L"\\*.txt", FakeCalls::patterns.back());
+}
+
+// A search of a deep tree on a thread, run in the last `free` bytes of the thread's stack.
+struct DeepRun {
+    std::wstring start;
+    size_t free = 0;
+    size_t left = 0;  // stack left below the frame that runs the search
+    bool found = false;
+    Names completed;
+    int depthListed = 0;
+};
+
+[[gnu::noinline]] void SearchAndRelease(DeepRun& r) {
+    ULONG_PTR low = 0, high = 0;
+    GetCurrentThreadStackLimits(&low, &high);
+    r.left = reinterpret_cast<ULONG_PTR>(&low) - low;
+    ComPtr<_nvkFoundedFiles> top;
+    Recorder recorder;
+    VARIANT_BOOL found = VARIANT_FALSE;
+    if (FAILED(kelmor::nvkFoundedFiles::CreateInstance(IID_PPV_ARGS(&top))) ||
+        FAILED(top->RefreshEx(NewBstr(r.start).get(), NewBstr(L"*").get(), VARIANT_FALSE, &recorder, &found)))
+        return;
+    r.found = found == VARIANT_TRUE;
+    r.completed = recorder.paths;
+    ComPtr<_nvkFoundedFiles> level = top;
+    LONG count = 0;
+    while (SUCCEEDED(level->get_Count(&count)) && count == 1) {
+        ComPtr<_FoundedFile> node;
+        ComPtr<_nvkFoundedFiles> below;
+        if (FAILED(level->get_Item(0, &node)) || FAILED(node->get_Childs(&below))) break;
+        level = below;
+        ++r.depthListed;
+    }
+    // The whole tree goes here, in the same small stack.
+}
+
+DWORD WINAPI DeepThread(void* argument) {
+    DeepRun& r = *static_cast<DeepRun*>(argument);
+    ULONG_PTR low = 0, high = 0;
+    GetCurrentThreadStackLimits(&low, &high);
+    const size_t used = reinterpret_cast<ULONG_PTR>(&low) - low;
+    if (used <= r.free) return 2;
+    // Takes (and touches, page by page) all of the stack but the last `free` bytes.
+    volatile char* taken = static_cast<char*>(__builtin_alloca(used - r.free));
+    taken[0] = 1;
+    if (FAILED(CoInitialize(nullptr))) return 1;
+    SearchAndRelease(r);
+    CoUninitialize();
+    return taken[0] == 1 ? 0 : 3;
+}
+
+// A search and a release whose stack use does not grow with the depth of the tree: they run in
+// the last 64 KB of a thread's stack, which a search or a release nesting calls per level would
+// overflow long before the end of this tree; so the same walk searches a tree of 4,000 levels
+// within a program's usual 1 MB. (A tree that deep is not made here: Wine looks every path up
+// name by name, which makes such a tree and its search take many minutes.)
+TEST_F(Search, ADeepTreeIsSearchedAndReleasedInAStackThatDoesNotGrowWithDepth) {
+    constexpr int kDepth = 300;
+    std::vector<std::wstring> levels{root_ + L"\\deep"};
+    ASSERT_TRUE(CreateDirectoryW(levels[0].c_str(), nullptr)) << GetLastError();
+    for (int i = 1; i < kDepth; ++i) {
+        levels.push_back(levels.back() + L"\\d");
+        ASSERT_TRUE(CreateDirectoryW(levels.back().c_str(), nullptr)) << i << " " << GetLastError();
+    }
+    DeepRun run;
+    run.start = levels[0];
+    run.free = 32 * 1024;
+    const HANDLE thread = CreateThread(nullptr, 1024 * 1024, DeepThread, &run, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                                       nullptr);
+    ASSERT_NE(nullptr, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 120000));
+    DWORD code = 99;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(0u, code) << "the thread did not end normally";
+    EXPECT_LE(run.left, 40u * 1024) << "the search did not run in a small stack";
+    EXPECT_TRUE(run.found);
+    EXPECT_EQ(kDepth - 1, run.depthListed);
+    ASSERT_EQ(static_cast<size_t>(kDepth), run.completed.size());
+    EXPECT_TRUE(std::equal(levels.rbegin(), levels.rend(), run.completed.begin())) << "deepest first";
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it) RemoveDirectoryW(it->c_str());
 }
 
 // --- list files through nvkMain ---------------------------------------------------------------

@@ -104,8 +104,8 @@ protected:
 
 // --- crafted backup data ----------------------------------------------------------------------
 
-TEST_F(Reader, DataThatEndOrGoWrongEndTheReadingWithTheRecordsSoFar) {
-    // No header at all.
+TEST_F(Reader, DataThatEndEarlyMakeTheReadingFalseAndKeepTheRecordsSoFar) {
+    // No header at all: a whole, empty reading.
     ByteSource nothing({});
     EXPECT_TRUE(reader_->ReadFrom(nothing));
     EXPECT_TRUE(Rows().empty());
@@ -117,7 +117,7 @@ TEST_F(Reader, DataThatEndOrGoWrongEndTheReadingWithTheRecordsSoFar) {
         .Header(4, 0, 0, 8)
         .Cut(7);
     ByteSource cutSource(cut.bytes());
-    EXPECT_TRUE(reader_->ReadFrom(cutSource));
+    EXPECT_FALSE(reader_->ReadFrom(cutSource));
     EXPECT_EQ((std::vector<Row>{{3, 2, 8, L""}, {1, 0, 5, L"::$DATA"}}), Rows());
 }
 
@@ -237,6 +237,14 @@ TEST_F(Reader, PathsThatCannotBeOpenedGiveFalseAndAnEmptyList) {
     EXPECT_FALSE(Read(file + std::wstring(L"\0.more", 6), false));
     EXPECT_TRUE(Rows().empty());
 
+    // A file that another program has open for writing (sharing reads and writes, as a log
+    // writer does) is read; one held without read sharing is not.
+    HANDLE writer = CreateFileW(file.c_str(), GENERIC_WRITE | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    EXPECT_TRUE(Read(file, false));
+    EXPECT_EQ(1u, Rows().size());
+    CloseHandle(writer);
     // A file that another program holds without read sharing.
     HANDLE locked =
         CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -244,6 +252,20 @@ TEST_F(Reader, PathsThatCannotBeOpenedGiveFalseAndAnEmptyList) {
     EXPECT_FALSE(Read(file, false));
     CloseHandle(locked);
     EXPECT_TRUE(Read(file, false));
+}
+
+TEST_F(Reader, APathOfThreeHundredCharactersIsRead) {
+    ScratchFolder folder;
+    ASSERT_TRUE(folder.ok());
+    std::wstring relative, deep;
+    while (deep.size() < 300) {
+        relative += (relative.empty() ? L"" : L"\\") + std::wstring(50, L'p');
+        deep = folder.Folder(relative);
+    }
+    const std::wstring file = folder.File(relative + L"\\long.txt", "123");
+    EXPECT_TRUE(Read(file, false));
+    EXPECT_EQ((std::vector<Row>{{1, 0, 3, L"::$DATA"}}), Rows());
+    EXPECT_TRUE(Read(deep, false)) << "a folder";
 }
 
 TEST_F(Reader, ANameOutsideTheAnsiCodePageNamesItsOwnFile) {

@@ -70,14 +70,14 @@ TEST(StreamWalk, NoHeaderAtAllIsANormalEndWithoutRecords) {
     EXPECT_EQ(1, source.releases);
 }
 
-TEST(StreamWalk, DataThatEndEarlyEndTheWalkWithTheRecordsSoFar) {
+TEST(StreamWalk, DataThatEndEarlyOrFailingReadsFailTheWalkAfterTheRecordsSoFar) {
     // A header cut short after the first stream.
     {
         CraftedBackup data;
         data.Stream(kBackupData, 0, u"", Filler(8)).Header(kBackupAlternateData, 0, 4, 20).Cut(10);
         ByteSource source(data.bytes());
         const Walked w = Walk(source);
-        EXPECT_EQ(WalkEnd::Normal, w.end);
+        EXPECT_EQ(WalkEnd::ReadFailed, w.end);
         ASSERT_EQ(1u, w.records.size());
         EXPECT_EQ(u"::$DATA", w.records[0].name);
         EXPECT_EQ(1, source.releases);
@@ -90,30 +90,42 @@ TEST(StreamWalk, DataThatEndEarlyEndTheWalkWithTheRecordsSoFar) {
             .Cut(6);
         ByteSource source(data.bytes());
         const Walked w = Walk(source);
-        EXPECT_EQ(WalkEnd::Normal, w.end);
+        EXPECT_EQ(WalkEnd::ReadFailed, w.end);
         EXPECT_EQ(1u, w.records.size());
     }
-    // A failing read: reads alternate header, name, header, name, ...
+    // A failing read: reads alternate header, name, header, name, ...; the read after the last
+    // name finds the end (0 bytes), which is the one normal end.
     for (const auto& [failing, records] :
-         std::initializer_list<std::pair<int, int>>{{1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}}) {
+         std::initializer_list<std::pair<int, int>>{{1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 2}, {6, 2}, {7, 3}}) {
         CraftedBackup data;
         data.Stream(kBackupAlternateData, 0, AlternateName(u"one"))
             .Stream(kBackupAlternateData, 0, AlternateName(u"two"))
             .Stream(kBackupAlternateData, 0, AlternateName(u"three"));
         ByteSource source(data.bytes(), failing);
         const Walked w = Walk(source);
-        EXPECT_EQ(WalkEnd::Normal, w.end) << failing;
+        EXPECT_EQ(WalkEnd::ReadFailed, w.end) << failing;
         EXPECT_EQ(static_cast<std::size_t>(records), w.records.size()) << failing;
         EXPECT_EQ(1, source.releases) << failing;
     }
-    // Data declared longer than what is there: the skip stops at the end, so does the walk.
+    // Data declared longer than what is there: the skip stops short, and a header read after
+    // it would come from the stream's data.
     {
         CraftedBackup data;
-        data.Stream(kBackupData, 0, u"", Filler(3), 1000);
+        data.Stream(kBackupData, 0, u"", Filler(3), 1000).Stream(kBackupAlternateData, 0, AlternateName(u"x"));
         ByteSource source(data.bytes());
         const Walked w = Walk(source);
-        EXPECT_EQ(1u, w.records.size());
+        EXPECT_EQ(WalkEnd::ReadFailed, w.end);
+        ASSERT_EQ(1u, w.records.size());
         EXPECT_EQ(1000u, w.records[0].header.size);
+    }
+    // A zero-size stream moves nothing and is no short skip.
+    {
+        CraftedBackup data;
+        data.Stream(kBackupAlternateData, 0, AlternateName(u"empty")).Stream(kBackupData, 0, u"", Filler(2));
+        ByteSource source(data.bytes());
+        const Walked w = Walk(source);
+        EXPECT_EQ(WalkEnd::Normal, w.end);
+        EXPECT_EQ(2u, w.records.size());
     }
 }
 
@@ -165,7 +177,7 @@ TEST(StreamWalk, AnOddNameSizeStillKeepsTheStreamsApart) {
     EXPECT_EQ(u"::$DATA", w.records[1].name);
 }
 
-TEST(StreamWalk, ANameLargerThanTheBufferEndsTheWalkWithoutReadingIt) {
+TEST(StreamWalk, ANameLargerThanTheBufferFailsTheWalkWithoutReadingIt) {
     for (std::uint32_t nameSize : {static_cast<std::uint32_t>(kStreamNameBytes + 2), 0x10000u, 0xFFFFFFFFu}) {
         CraftedBackup data;
         data.Stream(kBackupData, 0, u"", Filler(4))
@@ -174,7 +186,7 @@ TEST(StreamWalk, ANameLargerThanTheBufferEndsTheWalkWithoutReadingIt) {
         data.Stream(kBackupAlternateData, 0, AlternateName(u"after"));
         ByteSource source(data.bytes());
         const Walked w = Walk(source);
-        EXPECT_EQ(WalkEnd::Normal, w.end) << nameSize;
+        EXPECT_EQ(WalkEnd::ReadFailed, w.end) << nameSize;
         ASSERT_EQ(1u, w.records.size()) << nameSize;
         EXPECT_EQ(u"::$DATA", w.records[0].name);
         // Nothing of the name was read: the walk stopped right after its header.

@@ -323,4 +323,50 @@ TEST_F(Registration, RoundTripWritesAndRemovesExactlyTheLibrarysKeys) {
     EXPECT_EQ(foreignBefore, foreignAfter) << "a foreign interface key was touched";
 }
 
+// A user whose own classes key already holds keys of the library (an earlier per-user
+// registration, a copy by some tool): HKEY_CLASSES_ROOT would write into those. Wine's
+// HKEY_CLASSES_ROOT is the machine's key alone, so the merged view is made here by pointing
+// this process's HKEY_CLASSES_ROOT at a scratch key that plays the user's classes key.
+TEST_F(Registration, SelfRegistrationWritesAndRemovesTheMachinesKeysNeverTheUsers) {
+    using kelmor::test::KeyExists;
+    const std::wstring userKey = L"Software\\KelmorTest\\UserClasses-" + std::to_wstring(GetCurrentProcessId());
+    HKEY user = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, userKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &user, nullptr));
+    const std::wstring clsid = std::wstring(L"CLSID\\") + kClasses[0].clsid;
+    HKEY held = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(user, clsid.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &held, nullptr));
+    RegCloseKey(held);
+    const HMODULE dll = LoadLibraryW(kelmor::test::BesideExe(L"Kelmor0200.dll").c_str());
+    ASSERT_NE(nullptr, dll);
+    using EntryFn = HRESULT(STDAPICALLTYPE*)();
+    const auto unregister = kelmor::test::Export<EntryFn>(dll, "DllUnregisterServer");
+    const auto reg = kelmor::test::Export<EntryFn>(dll, "DllRegisterServer");
+    ASSERT_TRUE(unregister && reg);
+    const std::wstring machine = std::wstring(L"Software\\Classes\\") + clsid;
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, user));
+    const HRESULT unregistered = unregister();
+    const bool userKeptAfterUnregister = KeyExists(clsid, user);
+    const HRESULT registered = reg();
+    DWORD userSubkeys = 0;
+    RegQueryInfoKeyW(user, nullptr, nullptr, nullptr, &userSubkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr);
+    const std::wstring userServer = kelmor::test::KeyText(clsid + L"\\InprocServer32", L"", user);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+
+    EXPECT_EQ(Hr(S_OK), Hr(unregistered));
+    EXPECT_TRUE(userKeptAfterUnregister) << "the user's key is not the library's to remove";
+    EXPECT_EQ(Hr(S_OK), Hr(registered));
+    EXPECT_EQ(L"<missing>", userServer) << "the registration went into the user's classes";
+    EXPECT_EQ(1u, userSubkeys) << "only the CLSID key made here";
+    EXPECT_EQ(0, _wcsicmp(kelmor::test::BesideExe(L"Kelmor0200.dll").c_str(),
+                          kelmor::test::KeyText(machine + L"\\InprocServer32", L"", HKEY_LOCAL_MACHINE).c_str()));
+    FreeLibrary(dll);
+    RegCloseKey(user);
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, userKey.c_str());
+}
+
 }  // namespace

@@ -42,11 +42,12 @@ std::span<const std::uint8_t> UpToFirstZero(std::span<const std::uint8_t> bytes)
 }
 
 std::optional<NameBuffer> NameBufferFor(std::uint32_t longestName) {
-    // The buffer is 20 bytes longer than the longest name and the enumerator is told about 10 of
-    // them; both sizes are signed 32-bit counts for the platform.
+    // The buffer is 20 bytes longer than the widest form of the longest name and the enumerator
+    // is told about 10 of them; both sizes are signed 32-bit counts for the platform.
     constexpr std::uint32_t kMax = std::numeric_limits<std::int32_t>::max();
-    if (longestName > kMax - 20) return std::nullopt;
-    return NameBuffer{static_cast<std::size_t>(longestName) + 20, longestName + 10};
+    if (longestName > (kMax - 20) / kMaxAnsiBytesPerUnit) return std::nullopt;
+    const std::uint32_t widest = longestName * kMaxAnsiBytesPerUnit;
+    return NameBuffer{static_cast<std::size_t>(widest) + 20, widest + 10};
 }
 
 }  // namespace kelmor::core

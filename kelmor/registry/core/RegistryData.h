@@ -33,9 +33,13 @@ std::int32_t LongFromBytes(std::span<const std::uint8_t> bytes);
 // value read as a string.
 std::span<const std::uint8_t> UpToFirstZero(std::span<const std::uint8_t> bytes);
 
-// Name buffer of a key listing: `longestName` is the longest name the key reports. The buffer
-// holds `size` zero bytes and the enumerator is told that it holds `told`, so a terminating zero
-// always follows what the enumerator writes. None when the sizes leave the signed 32-bit range.
+// Name buffer of a key listing: `longestName` is the longest name the key reports, in UTF-16
+// code units (the platform counts characters, not the bytes of their ANSI form). The buffer is
+// sized in bytes for the widest ANSI form of that many units, kMaxAnsiBytesPerUnit each (a
+// double-byte code page needs 2, UTF-8 up to 3), and holds `size` zero bytes; the enumerator is
+// told that it holds `told`, so a terminating zero always follows what the enumerator writes.
+// None when the sizes leave the signed 32-bit range.
+inline constexpr std::uint32_t kMaxAnsiBytesPerUnit = 3;
 struct NameBuffer {
     std::size_t size;
     std::uint32_t told;

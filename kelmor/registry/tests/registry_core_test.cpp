@@ -62,13 +62,15 @@ TEST(RegistryData, NameBufferLeavesRoomForTheZeroAndStopsBeforeOverflow) {
     ASSERT_TRUE(b.has_value());
     EXPECT_EQ(20u, b->size);
     EXPECT_EQ(10u, b->told);
+    // Sized for the widest ANSI form: 3 bytes a unit (UTF-8); 255 units of a double-byte code
+    // page would not fit 255 + 10.
     b = NameBufferFor(255);
     ASSERT_TRUE(b.has_value());
-    EXPECT_EQ(275u, b->size);
-    EXPECT_EQ(265u, b->told);
+    EXPECT_EQ(785u, b->size);
+    EXPECT_EQ(775u, b->told);
     constexpr std::uint32_t kMax = std::numeric_limits<std::int32_t>::max();
-    EXPECT_TRUE(NameBufferFor(kMax - 20).has_value());
-    EXPECT_FALSE(NameBufferFor(kMax - 19).has_value());
+    EXPECT_TRUE(NameBufferFor((kMax - 20) / 3).has_value());
+    EXPECT_FALSE(NameBufferFor((kMax - 20) / 3 + 1).has_value());
     EXPECT_FALSE(NameBufferFor(std::numeric_limits<std::uint32_t>::max()).has_value());
 }
 

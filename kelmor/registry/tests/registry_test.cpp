@@ -8,10 +8,12 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "RegistryTestSupport.h"
+#include "AnsiText.h"
 #include "Module.h"
 #include "registry/nvkRegistry.h"
 
@@ -493,6 +495,52 @@ TEST_F(RegistryTest, NamesCrossInTheAnsiCodePageExactlyOrNotAtAll) {
     ASSERT_EQ(Hr(S_OK), Hr(reg_->GetSubKeysNames(kHkcu, Text(key.Path()), &names)));
     ASSERT_TRUE(names);
     EXPECT_EQ(std::vector<std::wstring>{russian}, Names(names.Get()));
+}
+
+// The platform reports the longest name in characters; in a code page of two bytes a character
+// (932, run as registry_test_cp932) or in UTF-8 the ANSI name is longer than that. Every name the
+// code page can hold is listed whole, whatever its length.
+TEST_F(RegistryTest, LongNamesOfMultiByteCodePagesAreListedWhole) {
+    TestKey key(UniqueKeyPath(L"KelmorRegistryTest LongNames"));
+    const std::wstring candidates[] = {
+        L"\x0414\x043B\x0438\x043D\x043D\x043E\x0435 \x0438\x043C\x044F \x043A\x043B\x044E\x0447\x0430",  // "Длинное имя ключа"
+        L"\x65E5\x672C\x8A9E\x306E\x9577\x3044\x30AD\x30FC\x306E\x540D\x524D\x3067\x3059",  // 13 Japanese
+        std::wstring(300, L'\x0436'),  // a value name far longer than a key name may be
+    };
+    std::vector<std::wstring> keys, values;
+    for (const std::wstring& name : candidates) {
+        std::string ansi;
+        if (kelmor::ToAnsi(name.data(), name.size(), ansi) != ERROR_SUCCESS) continue;  // not in this page
+        if (name.size() <= 255) keys.push_back(name);
+        values.push_back(name);
+    }
+    if (values.empty()) GTEST_SKIP() << "code page " << GetACP() << " holds none of the names";
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &h, nullptr));
+    for (const std::wstring& name : keys) {
+        HKEY sub = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(h, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr));
+        RegCloseKey(sub);
+    }
+    for (const std::wstring& name : values)
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2));
+    RegCloseKey(h);
+
+    ComPtr<_Collection> names;
+    ASSERT_EQ(Hr(S_OK), Hr(reg_->GetSubKeysNames(kHkcu, Text(key.Path()), &names)));
+    EXPECT_EQ(ERROR_SUCCESS, LastError()) << "code page " << GetACP();
+    ASSERT_TRUE(names);
+    EXPECT_EQ(keys, Names(names.Get()));
+    names.Reset();
+    ASSERT_EQ(Hr(S_OK), Hr(reg_->GetValuesNames(kHkcu, Text(key.Path()), &names)));
+    EXPECT_EQ(ERROR_SUCCESS, LastError()) << "code page " << GetACP();
+    ASSERT_TRUE(names);
+    std::vector<std::wstring> listed = Names(names.Get());
+    std::sort(listed.begin(), listed.end());
+    std::sort(values.begin(), values.end());
+    EXPECT_EQ(values, listed) << "values come in an order of the registry's own";
 }
 
 TEST_F(RegistryTest, ThroughIDispatchOmittedArgumentsTakeTheirDefaults) {
