@@ -9,10 +9,15 @@ unset KELMOR_BENCH
 bash tools/setup.sh || exit 1
 
 failed=()
+started=$(date +%s)
+# Runs one step; its name, and when it ends the seconds it took, go to the log.
 step() {
-  local name=$1; shift
+  local name=$1 began
+  shift
+  began=$(date +%s)
   echo "=== $name"
   if ! "$@"; then failed+=("$name"); echo "=== FAILED: $name"; fi
+  echo "=== $name: $(($(date +%s) - began)) s (at $(($(date +%s) - started)) s)"
 }
 
 for preset in native win64 win32; do
