@@ -7,6 +7,7 @@
 #include <span>
 
 #include "pictures/core/DIBImage.h"
+#include "pictures/core/Decoding.h"
 
 namespace kelmor::core {
 
@@ -18,10 +19,12 @@ inline constexpr std::size_t kTgaHeaderSize = 18;
 bool IsTga(std::span<const std::uint8_t> head);
 
 // Decodes a whole file into `out`: Width and Height from the header, BPP 24, rows top first,
-// each row padded with zero bytes to a multiple of 4. False for a file that is not a true-colour
-// TGA, that declares a size of 0 or a negative one, a depth other than 15, 16, 24 or 32 bits, or
-// that ends before its pixels do; also when a run-length stream goes on past the last pixel.
+// each row padded with zero bytes to a multiple of 4. Refused: a file that is not a true-colour
+// TGA (NotThisFormat), a depth other than 15, 16, 24 or 32 bits (Unsupported), a size of 0 or a
+// negative one, or a run-length stream going on past the last pixel (Invalid), uncompressed
+// pixels or a stream that end early (Truncated), a run-length picture larger than its data can
+// encode at 128 pixels a packet (TooLarge). Nothing is allocated before the size is checked.
 // `out` may be reused between calls; on failure its contents are unspecified.
-bool DecodeTga(std::span<const std::uint8_t> file, DIBImage& out);
+DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out);
 
 }  // namespace kelmor::core

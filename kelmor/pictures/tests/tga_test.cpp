@@ -217,30 +217,36 @@ TEST(TgaDecode, RefusesBrokenHeaders) {
     struct Case {
         const char* what;
         TgaOptions options;
+        DecodeStatus status;
     };
+    constexpr DecodeStatus kInvalid = DecodeStatus::Invalid, kUnsupported = DecodeStatus::Unsupported;
     const Case cases[] = {
-        {"width 0", {.width16 = 0}},
-        {"height 0", {.height16 = 0}},
-        {"negative width", {.width16 = 0x8000}},
-        {"width -1", {.width16 = 0xFFFF}},
-        {"negative height", {.height16 = 0xFFFC}},
-        {"depth 8", {.depth = 8}},
-        {"depth 0", {.depth = 0}},
-        {"depth 17", {.depth = 17}},
-        {"depth 64", {.depth = 64}},
-        {"rle depth 8", {.depth = 8, .runLength = true}},
-        {"huge picture in a tiny file", {.width16 = 32767, .height16 = 32767}},
-        {"huge rle picture in a tiny file", {.runLength = true, .width16 = 32767, .height16 = 32767}},
+        {"width 0", {.width16 = 0}, kInvalid},
+        {"height 0", {.height16 = 0}, kInvalid},
+        {"negative width", {.width16 = 0x8000}, kInvalid},
+        {"width -1", {.width16 = 0xFFFF}, kInvalid},
+        {"negative height", {.height16 = 0xFFFC}, kInvalid},
+        {"depth 8", {.depth = 8}, kUnsupported},
+        {"depth 0", {.depth = 0}, kUnsupported},
+        {"depth 17", {.depth = 17}, kUnsupported},
+        {"depth 64", {.depth = 64}, kUnsupported},
+        {"rle depth 8", {.depth = 8, .runLength = true}, kUnsupported},
+        {"colour-mapped type", {.imageType = 1}, DecodeStatus::NotThisFormat},
+        // Raw pixels are bounded exactly by the data, run-length ones at 128 pixels a packet.
+        {"huge picture in a tiny file", {.width16 = 32767, .height16 = 16000}, DecodeStatus::Truncated},
+        {"huge rle picture in a tiny file", {.runLength = true, .width16 = 32767, .height16 = 16000},
+         DecodeStatus::TooLarge},
+        {"record beyond 2 GB", {.width16 = 32767, .height16 = 32767}, DecodeStatus::TooLarge},
     };
     for (const Case& c : cases) {
         DIBImage out;
-        EXPECT_FALSE(DecodeTga(WriteTga(p, c.options), out)) << c.what;
+        EXPECT_EQ(c.status, DecodeTga(WriteTga(p, c.options), out).status) << c.what;
     }
     // A colour map longer than the file.
     Bytes file = WriteTga(p, TgaOptions{.colourMapType = 1, .mapLength = 4, .mapEntryBits = 32});
     file[5] = file[6] = 0xFF;
     DIBImage out;
-    EXPECT_FALSE(DecodeTga(file, out));
+    EXPECT_EQ(DecodeStatus::Truncated, DecodeTga(file, out).status);
 }
 
 // A file cut anywhere before its last pixel byte fails, whatever its depth and coding.
