@@ -18,6 +18,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 status=0
 for target in "$@"; do
   program=$(find "$build" -type f -name "$target" -perm -u+x | head -n 1)
+  [ -n "$program" ] && program=$(realpath "$program")
   if [ -z "$program" ]; then
     echo "$target: not built in $build" >&2
     status=1
@@ -37,8 +38,8 @@ for target in "$@"; do
   fi
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
   peak=$(grep -o 'stat::peak_rss_mb: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
-  echo "$target: $result, $runs runs in $seconds s, peak RSS $peak MB, log $log"
+  echo "$target: $result, $runs runs in $seconds s, peak RSS $peak MB"
   [ $result = FAILED ] && tail -n 30 "$log"
-  rm -rf "$work"
+  rm -rf "$work" "$log"
 done
 exit $status
