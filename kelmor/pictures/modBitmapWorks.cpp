@@ -4,9 +4,11 @@
 #include <memory>
 #include <new>
 
+#include <oleauto.h>
+#include <olectl.h>
+
 #include "ErrorInfo.h"
-#include "pictures/CBackBitmap.h"
-#include "pictures/CCompatibleBitmap.h"
+#include "NevkitSupport0100.h"
 #include "pictures/CCompatibleDC.h"
 
 namespace kelmor::modBitmapWorks {
@@ -44,6 +46,44 @@ HRESULT GetScanlineLength(LONG width, LONG bpp, LONG* length) {
     return S_OK;
 }
 
+UniqueBitmap NewBackBitmap(LONG bpp, const void* palette) {
+    BitmapInfo256 info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 1;
+    info.header.biHeight = -1;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = static_cast<WORD>(bpp);
+    info.header.biCompression = BI_RGB;
+    if (palette) std::memcpy(info.colors, palette, sizeof info.colors);
+    void* pixels = nullptr;
+    return UniqueBitmap(
+        CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0));
+}
+
+HRESULT PictureFromBitmap(UniqueBitmap& bitmap, IPictureDisp** picture) {
+    *picture = nullptr;
+    IPictureDisp* made = nullptr;
+    const LONG status = nkGetBitmapFromHandle(bitmap.get(), &made);
+    if (status < 0) {
+        if (made) made->Release();
+        return RaiseSupportStatus(status, ErrorSource());
+    }
+    if (!made) return PassOnError(E_POINTER, ErrorSource());
+
+    // The picture's handle property. Picture handles are 32-bit values (OLE_HANDLE); GDI handles
+    // carry their meaning in the low 32 bits on 64-bit Windows too.
+    DISPPARAMS none{};
+    UniqueVariant handle;
+    const HRESULT hr = made->Invoke(DISPID_PICT_HANDLE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                    &none, handle.put(), nullptr, nullptr);
+    if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(handle.get(), handle.get(), 0, VT_UI4)) &&
+        V_UI4(handle.get()) == static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(bitmap.get()))) {
+        bitmap.release();  // the picture owns it now
+    }
+    *picture = made;
+    return S_OK;
+}
+
 HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** picture) {
     *picture = nullptr;
     if (!IsDrawable(record)) return RaiseError(5, ErrorSource());
@@ -62,24 +102,21 @@ HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** pictur
 
     // Declared so that they go in this order on every path: the context first (it puts its
     // initial bitmap back, so that neither bitmap is still selected), then the bitmaps.
-    std::unique_ptr<CBackBitmap> back(new (std::nothrow) CBackBitmap);
-    std::unique_ptr<CCompatibleBitmap> bitmap;
-    std::unique_ptr<CCompatibleDC> dc;
-    if (!back) return RaiseError(7, ErrorSource());
-
     // A fresh memory context holds a one-bit bitmap, and a bitmap made compatible with it would be
     // monochrome; with the 24-bit back bitmap selected, the new bitmap takes 24 bits per pixel.
-    back->Initialize(24, nullptr);
+    const UniqueBitmap back = NewBackBitmap(24, nullptr);
+    UniqueBitmap bitmap;
+    std::unique_ptr<CCompatibleDC> dc;
     // Without the back bitmap the new bitmap would silently lose every colour: refused instead.
-    if (!back->hBitmap()) return RaiseError(51, ErrorSource(), L"Can't create compatible bitmap.");
+    if (!back) return RaiseError(51, ErrorSource(), L"Can't create compatible bitmap.");
     HRESULT hr = CCompatibleDC::Create(&dc);
     if (FAILED(hr)) return hr;
-    hr = dc->SelectBitmap(back->hBitmap());
+    hr = dc->SelectBitmap(back.get());
     if (FAILED(hr)) return hr;
     hr = dc->CreateCompatibleBitmap(record.Width, record.Height, &bitmap);
     if (FAILED(hr)) return hr;
     // Puts the context's initial bitmap back first, which releases the back bitmap.
-    hr = dc->SelectBitmap(bitmap->hBitmap());
+    hr = dc->SelectBitmap(bitmap.get());
     if (FAILED(hr)) return hr;
     const int lines = StretchDIBits(dc->hDC(), 0, 0, record.Width, record.Height, 0, 0, record.Width,
                                     record.Height, record.Bits.data(),
@@ -88,7 +125,7 @@ HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** pictur
     if (lines <= 0) return RaiseError(51, ErrorSource(), L"Can't draw to compatible bitmap.");
     dc.reset();
 
-    return bitmap->GetStdPicture(picture);
+    return PictureFromBitmap(bitmap, picture);
 }
 
 }  // namespace kelmor::modBitmapWorks

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "Owners.h"
 #include "pictures/core/DIBImage.h"
 
 namespace kelmor::modBitmapWorks {
@@ -25,5 +26,16 @@ std::wstring ErrorSource();
 
 // Bytes per row as the readers lay them out; raises error 6 (overflow) when it does not fit.
 HRESULT GetScanlineLength(LONG width, LONG bpp, LONG* length);
+
+// A 1 x 1 top-down DIB section of `bpp` bits per pixel (empty when the system gives none). Selected
+// into a fresh memory context, it gives the context its pixel format, so that bitmaps made compatible
+// with the context take that format. `palette`, when given, points at a 256-entry colour table
+// (1024 bytes of RGBQUAD); without it the table is zeros.
+UniqueBitmap NewBackBitmap(LONG bpp, const void* palette);
+
+// A picture object for `bitmap`. When the picture holds this very handle it owns the bitmap from
+// now on and `bitmap` lets it go; otherwise (the picture made a copy) `bitmap` still owns it. A
+// failure of the support library is raised.
+HRESULT PictureFromBitmap(UniqueBitmap& bitmap, IPictureDisp** picture);
 
 }  // namespace kelmor::modBitmapWorks

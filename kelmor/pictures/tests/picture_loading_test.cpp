@@ -23,10 +23,8 @@
 #include "frame/tests/AppServicesTestSupport.h"
 #include "nvkMain.h"
 #include "pictures/CFileCommon.h"
-#include "pictures/CFilePCX.h"
 #include "pictures/CFilePNG.h"
-#include "pictures/CFilePSD.h"
-#include "pictures/CFileTGA.h"
+#include "pictures/DecodingReaders.h"
 #include "pictures/DibFileFormat.h"
 #include "pictures/PictureFormats_Global.h"
 #include "pictures/PictureInfo.h"
@@ -409,12 +407,12 @@ TEST_F(PictureLoading, EachThreadHasItsReadersInTrialOrder) {
 class ScriptedReader final : public DibFileFormat {
 public:
     ScriptedReader() : DibFileFormat(nvkPtePSD) {}
-    bool Verify(const std::wstring&) override {
+    bool Recognise(const kelmor::PictureFile&) override {
         ++verifies;
         if (throwInVerify) throw std::bad_alloc();
         return recognises;
     }
-    bool ReadImage(const std::wstring&, DIBImage& record) override {
+    bool ReadImage(const kelmor::PictureFile&, DIBImage& record) override {
         ++reads;
         if (throwInRead) throw std::bad_alloc();
         record.Width = 2;
@@ -477,6 +475,7 @@ TEST_F(PictureLoading, ReadersAreAskedUntilOneGivesAPicture) {
     EXPECT_EQ(1, failsToDecode.reads) << "accepted, not decoded: the next reader gets its turn";
     EXPECT_EQ(0, throws.reads) << "a failing check counts as a refusal";
     EXPECT_EQ(1, decodes.reads);
+    EXPECT_EQ(1, decodes.verifies) << "the load takes the check just made, not a second one";
     EXPECT_EQ(0, late.verifies) << "once a picture exists nobody else is asked";
 }
 
