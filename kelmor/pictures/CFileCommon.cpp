@@ -19,13 +19,6 @@ using Microsoft::WRL::ComPtr;
 namespace kelmor {
 namespace {
 
-// Files that start with the signature of a format the platform loader does not read are never
-// offered to it: PNG (some versions of the loader take it, and it would come back as a JPEG instead
-// of going to the PNG reader) and Photoshop documents.
-bool ForeignToTheLoader(std::span<const std::uint8_t> head) {
-    return IsPngSignature(head) || core::IsPsd(head);
-}
-
 // The loader's picture over the file's bytes, read through a stream over the shared memory (which
 // the stream leaves alone).
 HRESULT LoadFromBytes(const PictureFile& file, ComPtr<IPictureDisp>& picture) {
@@ -87,12 +80,23 @@ nvkPictureTypeEx GetIconType(OLE_HANDLE handle) {
 
 }  // namespace
 
+bool CFileCommon::OfferedToTheLoader(std::span<const std::uint8_t> bytes) {
+    // PNG: some versions of the loader take it, and it would come back as a JPEG instead of going
+    // to the PNG reader. Photoshop documents: the loader reads none.
+    if (IsPngSignature(bytes) || core::IsPsd(bytes)) return false;
+    // A first word of 0 is how the loader tells icon and cursor files (it reads no other format that
+    // starts so); one without a single image in its directory (the count at byte 4) is none it can
+    // load. A true-colour Targa file usually starts so: 00 00 02 00 00 00.
+    if (bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[4] == 0 && bytes[5] == 0) return false;
+    return !bytes.empty();
+}
+
 bool CFileCommon::Verify(const PictureFile& file) {
     verified_.Reset();
     verifiedSerial_ = 0;
     bool loaded = false;
     try {
-        loaded = !ForeignToTheLoader(file.Bytes()) && SUCCEEDED(LoadFromBytes(file, verified_)) && verified_;
+        loaded = OfferedToTheLoader(file.Bytes()) && SUCCEEDED(LoadFromBytes(file, verified_)) && verified_;
     } catch (...) {
         loaded = false;
     }

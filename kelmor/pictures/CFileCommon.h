@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <span>
 
 #include "IFileFormat.h"
 
@@ -14,10 +15,15 @@ namespace kelmor {
 class CFileCommon final : public IFileFormat {
 public:
     // A trial load: true when the platform loader takes the file. Its picture is kept for the
-    // LoadPicture of the same file that follows. A PNG file or a Photoshop document is never
-    // offered to the loader (Wine's takes PNG), so that it goes to its own reader; files of formats
-    // without a signature (a TGA may start like a cursor file) are.
+    // LoadPicture of the same file that follows. Only files the loader may take are offered to it.
     bool Verify(const PictureFile& file) override;
+
+    // False for files the loader cannot take or must not be given, by their first bytes: a PNG
+    // file or a Photoshop document (Wine's loader takes PNG; it must go to its own reader), an icon
+    // or cursor file without images (as a true-colour Targa file usually starts), an empty file.
+    // Files of formats without a signature that may be the loader's (a Targa file like a cursor
+    // with images, a PCX file) are offered, in the trial order.
+    static bool OfferedToTheLoader(std::span<const std::uint8_t> bytes);
 
     // The picture Verify made of this file (or of a trial made now, for a file not just verified)
     // and its report in `info`: bitmaps with the bitmap's width, height and bits per pixel;

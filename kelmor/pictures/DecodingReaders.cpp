@@ -20,6 +20,16 @@ bool TgaFormat::Recognise(std::span<const std::uint8_t> bytes) { return core::Is
 core::DecodeResult TgaFormat::Decode(std::span<const std::uint8_t> bytes, core::DIBImage& record) {
     return core::DecodeTga(bytes, record);
 }
+bool TgaFormat::Rows(std::span<const std::uint8_t> bytes, modBitmapWorks::PixelRows& rows) {
+    const std::optional<core::TgaRows> found = core::RawTgaRows(bytes);
+    if (!found) return false;
+    rows.bits = found->bits.data();
+    rows.size = found->bits.size();
+    rows.width = found->width;
+    rows.height = found->height;
+    rows.bottomUp = found->bottomUp;
+    return true;
+}
 
 template class DecodingReader<PsdFormat>;
 template class DecodingReader<PcxFormat>;

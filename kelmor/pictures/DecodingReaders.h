@@ -22,6 +22,9 @@ protected:
         return Format::Decode(file.Bytes(), record);
     }
     LONG ReportedDepth(const core::DIBImage& record) const override { return Format::Depth(record); }
+    bool RowsInFile(const PictureFile& file, modBitmapWorks::PixelRows& rows) override {
+        return Format::Rows(file.Bytes(), rows);
+    }
 };
 
 // Photoshop documents: the flattened RGB image of version-1 files, 8 bits per channel, raw or
@@ -33,6 +36,7 @@ struct PsdFormat {
     static bool Recognise(std::span<const std::uint8_t> bytes);
     static core::DecodeResult Decode(std::span<const std::uint8_t> bytes, core::DIBImage& record);
     static LONG Depth(const core::DIBImage&) { return 24; }
+    static bool Rows(std::span<const std::uint8_t>, modBitmapWorks::PixelRows&) { return false; }
 };
 
 // PCX: 256-colour files with their palette and 24-bit three-plane files. The format's only
@@ -43,15 +47,18 @@ struct PcxFormat {
     static bool Recognise(std::span<const std::uint8_t> bytes);
     static core::DecodeResult Decode(std::span<const std::uint8_t> bytes, core::DIBImage& record);
     static LONG Depth(const core::DIBImage& record) { return record.BPP; }
+    static bool Rows(std::span<const std::uint8_t>, modBitmapWorks::PixelRows&) { return false; }
 };
 
 // Targa: uncompressed and run-length true-colour images of 15, 16, 24 or 32 bits per pixel, as a
 // 24-bit picture. Recognised by a whole header naming one of the two true-colour image types.
+// Uncompressed 24-bit files whose rows are a multiple of 4 bytes are drawn from the file's bytes.
 struct TgaFormat {
     static constexpr nvkPictureTypeEx kType = nvkPteTGA;
     static bool Recognise(std::span<const std::uint8_t> bytes);
     static core::DecodeResult Decode(std::span<const std::uint8_t> bytes, core::DIBImage& record);
     static LONG Depth(const core::DIBImage& record) { return record.BPP; }
+    static bool Rows(std::span<const std::uint8_t> bytes, modBitmapWorks::PixelRows& rows);
 };
 
 using CFilePSD = DecodingReader<PsdFormat>;

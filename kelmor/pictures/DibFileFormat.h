@@ -6,6 +6,7 @@
 
 #include "IFileFormat.h"
 #include "Kelmor0200.h"
+#include "modBitmapWorks.h"
 #include "pictures/core/DIBImage.h"
 
 namespace kelmor {
@@ -30,6 +31,9 @@ protected:
     virtual bool ReadImage(const PictureFile& file, core::DIBImage& record) = 0;
     // The depth reported for a decoded record: the record's own unless a format says otherwise.
     virtual LONG ReportedDepth(const core::DIBImage& record) const { return record.BPP; }
+    // True when the file's own bytes hold 24-bit rows ready to draw (`rows` says where): the picture
+    // is then drawn from them without a record. Only where ReadImage would give those very pixels.
+    virtual bool RowsInFile(const PictureFile&, modBitmapWorks::PixelRows&) { return false; }
 
 private:
     nvkPictureTypeEx type_;

@@ -5,6 +5,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "Owners.h"
@@ -19,6 +21,20 @@ namespace kelmor::modBitmapWorks {
 // descriptions, a failure status of the support library as its own error); every handle made on
 // the way is released on every path.
 HRESULT CreatePictureFromDIB(const core::DIBImage& record, IPictureDisp** picture);
+
+// Pixel rows lying elsewhere than in a record (a file's own bytes): 24 bits per pixel, each row
+// width * 3 bytes, a multiple of 4; `bits` holds all of them.
+struct PixelRows {
+    const std::uint8_t* bits = nullptr;
+    std::size_t size = 0;
+    LONG width = 0;
+    LONG height = 0;
+    bool bottomUp = false;  // the first row is the bottom one
+};
+
+// A picture object drawn from such rows, as CreatePictureFromDIB draws a 24-bit record; error 5 for
+// rows that do not describe their pixels, the other errors as there.
+HRESULT CreatePictureFromRows(const PixelRows& rows, IPictureDisp** picture);
 
 // The source named by the errors raised while a picture is built: they reach the caller through
 // nvkMain.LoadPictureEx.

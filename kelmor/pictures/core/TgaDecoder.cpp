@@ -288,22 +288,37 @@ bool IsTga(std::span<const std::uint8_t> head) {
     return head[2] == kTypeUncompressed || head[2] == kTypeRunLength;
 }
 
-DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
+namespace {
+
+// What the header says and where the pixels are, checked against the file: nothing is sized before
+// the picture is bounded by what the data can encode.
+struct Layout {
+    Header h{};
+    int bpp = 0;            // stored bytes per pixel
+    std::size_t width = 0, height = 0;
+    std::size_t rowLength = 0;  // of the record, padding included
+    std::uint64_t total = 0;    // bytes of the record
+    const std::uint8_t* data = nullptr;
+    const std::uint8_t* end = nullptr;
+    bool runLength = false;
+};
+
+DecodeResult ReadLayout(std::span<const std::uint8_t> file, Layout& l) {
     if (!IsTga(file)) return DecodeStatus::NotThisFormat;
     const Header h = ReadHeader(file);
+    l.h = h;
     // Sizes are signed 16-bit: 0 or a negative value cannot size the picture.
     if (h.width <= 0 || h.height <= 0) return DecodeStatus::Invalid;
-    const int bpp = BytesPerPixel(h.depth);
-    if (bpp == 0) return DecodeStatus::Unsupported;
+    l.bpp = BytesPerPixel(h.depth);
+    if (l.bpp == 0) return DecodeStatus::Unsupported;
 
-    const auto width = static_cast<std::size_t>(h.width);
-    const auto height = static_cast<std::size_t>(h.height);
+    l.width = static_cast<std::size_t>(h.width);
+    l.height = static_cast<std::size_t>(h.height);
     // A 16-bit width times three always fits: the row length is there.
-    const auto rowLength = static_cast<std::size_t>(*GetScanlineLength(h.width, 24));
-    const std::size_t pad = rowLength - width * 3;
+    l.rowLength = static_cast<std::size_t>(*GetScanlineLength(h.width, 24));
     // Every position in the record must stay addressable with a signed 32-bit index.
-    const std::uint64_t total = static_cast<std::uint64_t>(rowLength) * height;
-    if (total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return DecodeStatus::TooLarge;
+    l.total = static_cast<std::uint64_t>(l.rowLength) * l.height;
+    if (l.total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return DecodeStatus::TooLarge;
 
     // The image ID, then the colour map (never used). A map entry takes whole bytes: 15-bit
     // entries are stored in two bytes, as 16-bit ones are.
@@ -311,17 +326,44 @@ DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
     if (h.colourMapType != 0)
         offset += static_cast<std::uint64_t>(h.mapLength) * ((h.mapEntryBits + 7u) / 8u);
     if (offset > file.size()) return DecodeStatus::Truncated;
-    const std::uint8_t* data = file.data() + offset;
-    const std::uint8_t* end = file.data() + file.size();
-    const auto available = static_cast<std::uint64_t>(end - data);
+    l.data = file.data() + offset;
+    l.end = file.data() + file.size();
+    const auto available = static_cast<std::uint64_t>(l.end - l.data);
 
-    // The picture is bounded by what the data can encode before the record is sized: uncompressed
-    // pixels must all be there (exact), and a run-length stream needs at least one packet of
-    // header and pixel per 128 pixels. So a tiny file cannot claim a huge picture.
-    const bool runLength = h.imageType == kTypeRunLength;
-    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
-    if (!runLength && available < pixels * bpp) return DecodeStatus::Truncated;
-    if (runLength && available < (pixels + 127) / 128 * (1 + bpp)) return DecodeStatus::TooLarge;
+    // The picture is bounded by what the data can encode: uncompressed pixels must all be there
+    // (exact), and a run-length stream needs at least one packet of header and pixel per 128
+    // pixels. So a tiny file cannot claim a huge picture.
+    l.runLength = h.imageType == kTypeRunLength;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(l.width) * l.height;
+    if (!l.runLength && available < pixels * l.bpp) return DecodeStatus::Truncated;
+    if (l.runLength && available < (pixels + 127) / 128 * (1 + l.bpp)) return DecodeStatus::TooLarge;
+    return DecodeStatus::Ok;
+}
+
+}  // namespace
+
+std::optional<TgaRows> RawTgaRows(std::span<const std::uint8_t> file) {
+    Layout l;
+    if (!ReadLayout(file, l) || l.runLength || l.bpp != 3 || l.rowLength != l.width * 3) return std::nullopt;
+    TgaRows rows;
+    rows.bits = std::span<const std::uint8_t>(l.data, static_cast<std::size_t>(l.total));
+    rows.width = l.h.width;
+    rows.height = l.h.height;
+    rows.bottomUp = (l.h.descriptor & kTopDownBit) == 0;
+    return rows;
+}
+
+DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
+    Layout l;
+    if (const DecodeResult layout = ReadLayout(file, l); !layout) return layout;
+    const Header& h = l.h;
+    const std::size_t width = l.width, height = l.height, rowLength = l.rowLength;
+    const std::size_t pad = rowLength - width * 3;
+    const std::uint64_t total = l.total;
+    const std::uint8_t* data = l.data;
+    const std::uint8_t* end = l.end;
+    const bool runLength = l.runLength;
+    const int bpp = l.bpp;
 
     out.Width = h.width;
     out.Height = h.height;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "pictures/core/DIBImage.h"
@@ -26,5 +27,17 @@ bool IsTga(std::span<const std::uint8_t> head);
 // encode at 128 pixels a packet (TooLarge). Nothing is allocated before the size is checked.
 // `out` may be reused between calls; on failure its contents are unspecified.
 DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out);
+
+// The pixels of an uncompressed 24-bit file whose rows are laid out exactly as the record's would be
+// (three bytes a pixel, a row a multiple of 4 bytes): such a picture can be drawn straight from
+// the file's bytes, with the very pixels DecodeTga would copy. Empty for any other file, and for
+// every file DecodeTga refuses.
+struct TgaRows {
+    std::span<const std::uint8_t> bits;  // height rows of width * 3 bytes
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool bottomUp = true;  // the first row in the file is the bottom one
+};
+std::optional<TgaRows> RawTgaRows(std::span<const std::uint8_t> file);
 
 }  // namespace kelmor::core
