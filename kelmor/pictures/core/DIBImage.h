@@ -2,46 +2,13 @@
 // and the row arithmetic shared by the readers. Portable: no platform headers.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace kelmor::core {
-
-// Leaves the elements a container adds uninitialised (resize without a value): the decoders write
-// every byte of their record, so filling a large record with zeros first would only cost time.
-template <class T>
-struct DefaultInitAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = DefaultInitAllocator<U>;
-    };
-    DefaultInitAllocator() = default;
-    template <class U>
-    DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}  // NOLINT: as std::allocator
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args) {
-        if constexpr (sizeof...(Args) == 0) {
-            ::new (static_cast<void*>(p)) U;
-        } else {
-            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-        }
-    }
-};
-
-// The pixel bytes of a record.
-using PixelBytes = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
-
-// Pixel bytes compare with plain byte vectors by their contents.
-inline bool operator==(const PixelBytes& a, const std::vector<std::uint8_t>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end());
-}
 
 struct DIBImage {
     std::int32_t Width = 0;   // pixels per row
@@ -51,9 +18,8 @@ struct DIBImage {
     // a little-endian 32-bit value.
     std::array<std::int32_t, 256> Palette{};
     // The pixel rows, top row first, each GetScanlineLength(Width, BPP) bytes long (padding after
-    // the pixels); Height rows in all. Resizing leaves new bytes unset: who sizes the record writes
-    // every byte, padding included.
-    PixelBytes Bits;
+    // the pixels); Height rows in all.
+    std::vector<std::uint8_t> Bits;
 };
 
 // Bytes per pixel row, rounded up to a multiple of 4: 8 and 24 bits per pixel only, 0 for any
