@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 
 namespace kelmor::core {
 
@@ -25,6 +27,18 @@ struct DecodeResult {
     constexpr DecodeResult(DecodeStatus s) : status(s) {}  // NOLINT: every status is a result
     constexpr operator bool() const { return status == DecodeStatus::Ok; }  // NOLINT: success as a truth value
 };
+
+// Runs a decode so that it never raises: a record the process cannot hold makes the picture too large.
+template <class Decode>
+DecodeResult NeverRaising(Decode&& decode) noexcept {
+    try {
+        return decode();
+    } catch (const std::bad_alloc&) {
+        return DecodeStatus::TooLarge;
+    } catch (const std::length_error&) {
+        return DecodeStatus::TooLarge;
+    }
+}
 
 // A cursor over a file's bytes. Every read checks that its bytes are there: a read past the end
 // gives nothing and leaves the reader exhausted, so a header read field by field needs one check.

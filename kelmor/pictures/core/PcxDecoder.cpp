@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <new>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace kelmor::core {
@@ -304,13 +302,7 @@ DecodeResult Decode(std::span<const std::uint8_t> file, DIBImage& out) {
 }  // namespace
 
 DecodeResult DecodePcx(std::span<const std::uint8_t> file, DIBImage& out) {
-    try {
-        return Decode(file, out);
-    } catch (const std::bad_alloc&) {
-        return DecodeStatus::TooLarge;
-    } catch (const std::length_error&) {
-        return DecodeStatus::TooLarge;
-    }
+    return NeverRaising([&] { return Decode(file, out); });
 }
 
 }  // namespace kelmor::core

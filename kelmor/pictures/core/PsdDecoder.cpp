@@ -3,9 +3,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <new>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace kelmor::core {
@@ -231,13 +229,7 @@ bool IsPsd(std::span<const std::uint8_t> head) {
 }
 
 DecodeResult DecodePsd(std::span<const std::uint8_t> file, DIBImage& out) {
-    try {
-        return Decode(file, out);
-    } catch (const std::bad_alloc&) {
-        return DecodeStatus::TooLarge;
-    } catch (const std::length_error&) {
-        return DecodeStatus::TooLarge;
-    }
+    return NeverRaising([&] { return Decode(file, out); });
 }
 
 }  // namespace kelmor::core
