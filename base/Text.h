@@ -38,6 +38,12 @@ inline UniqueBstr NewBstr(std::wstring_view text) {
 inline std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
+// A text as a key compared without regard to letter case: upper case by the system's own table
+// (no language's rules), which is how the ordinal comparison that ignores case and the automation
+// name lookup of a language-neutral type library see it. Two texts are the same key when their
+// keys are equal. ASCII letters are mapped here, other text by the system.
+std::wstring CaseKey(std::wstring_view text);
+
 // The text result of a support-library call: takes over `text`; on a negative `status` raises it
 // (RaiseSupportStatus) from `source` and leaves `out` as it was.
 HRESULT SupportText(LONG status, BSTR text, const std::wstring& source, std::wstring& out);

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "DispatchNames.h"
 #include "Module.h"
 
 namespace kelmor {
@@ -26,7 +27,10 @@ public:
         if (index != 0) return DISP_E_BADINDEX;
         return Module::TypeInfoOf(__uuidof(Iface), info);
     }
+    // Answered from the interface's name table, built at the first call; from the type information
+    // itself when the table could not be built.
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (const DispatchNames* table = Names()) return table->Find(names, count, ids);
         Microsoft::WRL::ComPtr<ITypeInfo> info;
         const HRESULT hr = Module::TypeInfoOf(__uuidof(Iface), &info);
         return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
@@ -43,6 +47,19 @@ public:
 protected:
     TypeLibDispatch() = default;
     virtual ~TypeLibDispatch() = default;
+
+private:
+    // The interface's one name table for the process (made once, thread-safely); null when the type
+    // information could not be read or the table not built.
+    static const DispatchNames* Names() {
+        static const DispatchNames* const table = [] {
+            static DispatchNames names;
+            Microsoft::WRL::ComPtr<ITypeInfo> info;
+            if (FAILED(Module::TypeInfoOf(__uuidof(Iface), &info))) return static_cast<DispatchNames*>(nullptr);
+            return names.Build(info.Get()) ? &names : nullptr;
+        }();
+        return table;
+    }
 };
 
 }  // namespace kelmor

@@ -54,14 +54,16 @@ function(kelmor_script_test name file)
   endif()
 endfunction()
 
-#   kelmor_fuzz_target(NAME SOURCES ... [LIBS ...] [SEEDS dir])
+#   kelmor_fuzz_target(NAME SOURCES ... [LIBS ...] [SEEDS dir] [MEMORY_MB n])
 # Host build only (clang): a libFuzzer target, run briefly by CTest over its seeds and the
-# regression inputs in tests/fuzz/crashers/NAME (findings become such inputs).
+# regression inputs in tests/fuzz/crashers/NAME (findings become such inputs). MEMORY_MB caps the
+# run's memory (libFuzzer's -rss_limit_mb, and any single allocation; the sanitizer's quarantine of
+# freed memory kept small): an input that makes the target take more is a finding. tests/fuzz/long-run.sh runs targets for longer with the same cap.
 function(kelmor_fuzz_target name)
   if(WIN32)
     return()
   endif()
-  cmake_parse_arguments(T "" "SEEDS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "SEEDS;MEMORY_MB" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -76,8 +78,16 @@ function(kelmor_fuzz_target name)
   if(EXISTS ${PROJECT_SOURCE_DIR}/tests/fuzz/crashers/${name})
     list(APPEND inputs ${PROJECT_SOURCE_DIR}/tests/fuzz/crashers/${name})
   endif()
-  add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=15 -timeout=10 ${inputs})
+  set(memory)
+  if(T_MEMORY_MB)
+    set(memory -rss_limit_mb=${T_MEMORY_MB} -malloc_limit_mb=${T_MEMORY_MB})
+  endif()
+  add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=15 -timeout=10 ${memory} ${inputs})
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120)
+  if(T_MEMORY_MB)
+    # The sanitizer's quarantine of freed memory would count towards the cap.
+    set_tests_properties(fuzz.${name} PROPERTIES ENVIRONMENT ASAN_OPTIONS=quarantine_size_mb=16)
+  endif()
 endfunction()
 
 #   kelmor_inproc_test(NAME SOURCES ... [LIBS ...])

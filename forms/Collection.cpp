@@ -1,5 +1,7 @@
 #include "Collection.h"
 
+#include <algorithm>
+
 #include "Text.h"
 #include "VariantEnumerator.h"
 
@@ -17,23 +19,43 @@ const VARIANT* Deref(const VARIANT* v) {
     return v;
 }
 
-bool SameKey(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+// The text of a key given as a VARIANT: only a text names an item by key.
+bool KeyText(const VARIANT* index, std::wstring& key) {
+    if (V_VT(index) != VT_BSTR) return false;
+    key.assign(V_BSTR(index) ? V_BSTR(index) : L"", SysStringLen(V_BSTR(index)));
+    return true;
 }
 
 }  // namespace
 
 Collection* Collection::NewEmpty() { return New<Collection>(); }
 
+HRESULT Collection::FindValue(const VARIANT* index, const UniqueVariant** value) const {
+    *value = nullptr;
+    const VARIANT* v = Deref(index);
+    if (Omitted(v)) return Raise(449);  // argument not optional
+    std::wstring key;
+    if (KeyText(v, key)) {
+        const auto found = keys_.find(CaseKey(key));
+        if (found != keys_.end()) *value = found->second;
+        return S_OK;
+    }
+    LONG position = -1;
+    const HRESULT hr = Find(v, &position);
+    if (SUCCEEDED(hr) && position >= 0) *value = items_[static_cast<size_t>(position)].value.get();
+    return hr;
+}
+
 HRESULT Collection::Find(const VARIANT* index, LONG* position) const {
     *position = -1;
     index = Deref(index);
     if (Omitted(index)) return Raise(449);  // argument not optional
-    if (V_VT(index) == VT_BSTR) {
-        const std::wstring key(V_BSTR(index) ? V_BSTR(index) : L"", SysStringLen(V_BSTR(index)));
+    std::wstring key;
+    if (KeyText(index, key)) {
+        const auto found = keys_.find(CaseKey(key));
+        if (found == keys_.end()) return S_OK;
         for (size_t i = 0; i < items_.size(); ++i) {
-            if (items_[i].hasKey && SameKey(items_[i].key, key)) {
+            if (items_[i].value.get() == found->second) {
                 *position = static_cast<LONG>(i);
                 break;
             }
@@ -48,18 +70,19 @@ HRESULT Collection::Find(const VARIANT* index, LONG* position) const {
 }
 
 HRESULT Collection::Insert(const VARIANT& item, const std::wstring* key, size_t position) {
-    if (key) {
-        for (const Entry& e : items_)
-            if (e.hasKey && SameKey(e.key, *key)) return Raise(5);  // the key is taken
-    }
     Entry entry;
+    if (key) {
+        entry.key = CaseKey(*key);
+        entry.hasKey = true;
+        if (keys_.count(entry.key)) return Raise(5);  // the key is taken
+    }
     entry.value = std::make_unique<UniqueVariant>();
     HRESULT hr = VariantCopyInd(entry.value->get(), const_cast<VARIANT*>(&item));
     if (FAILED(hr)) return hr;
-    if (key) {
-        entry.key = *key;
-        entry.hasKey = true;
-    }
+    // Room first (growing geometrically), then the index: either may fail with nothing changed; the
+    // insert itself then only moves entries, which cannot fail.
+    if (items_.size() == items_.capacity()) items_.reserve(std::max<size_t>(8, 2 * items_.capacity()));
+    if (entry.hasKey) keys_.emplace(entry.key, entry.value.get());
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(position), std::move(entry));
     return S_OK;
 }
@@ -82,11 +105,11 @@ HRESULT Collection::Item(VARIANT* Index, VARIANT* Result) {
     if (!Result) return E_POINTER;
     VariantInit(Result);
     return Guard([&] {
-        LONG position = -1;
-        HRESULT hr = Find(Index, &position);
+        const UniqueVariant* value = nullptr;
+        HRESULT hr = FindValue(Index, &value);
         if (FAILED(hr)) return hr;
-        if (position < 0) return Raise(9);
-        return VariantCopy(Result, items_[static_cast<size_t>(position)].value->get());
+        if (!value) return Raise(9);
+        return VariantCopy(Result, const_cast<VARIANT*>(value->get()));
     });
 }
 
@@ -130,6 +153,8 @@ HRESULT Collection::Remove(VARIANT* Index) {
         HRESULT hr = Find(Index, &position);
         if (FAILED(hr)) return hr;
         if (position < 0) return Raise(9);
+        const Entry& entry = items_[static_cast<size_t>(position)];
+        if (entry.hasKey) keys_.erase(entry.key);
         items_.erase(items_.begin() + position);
         return S_OK;
     });

@@ -121,6 +121,38 @@ TEST_F(CollectionTest, RemoveByIndexOrKey) {
     EXPECT_EQ(Hr(S_OK), Hr(Add(L"again", L"ka")));
 }
 
+// The key index follows every change: items moved by inserts before them, items removed by number,
+// and many keys (a list file's "1".."n").
+TEST_F(CollectionTest, KeysStayRightAcrossInsertsAndRemovals) {
+    const int n = 20000;
+    for (int i = 1; i <= n; ++i) ASSERT_EQ(Hr(S_OK), Hr(Add(std::to_wstring(i).c_str(), (L"k" + std::to_wstring(i)).c_str())));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"front", L"Front", LongValue(1))));
+    VARIANT index = LongValue(2);  // "1", key "k1"
+    EXPECT_EQ(Hr(S_OK), Hr(c_->Remove(&index)));
+    VARIANT out;
+    for (const wchar_t* key : {L"K2", L"k777", L"k20000", L"FRONT"}) {
+        VARIANT k = TextValue(key);
+        ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&k, &out))) << key;
+        EXPECT_STREQ(std::wstring(key).substr(0, 2) == L"FR" ? L"front" : std::wstring(key).substr(1).c_str(),
+                     V_BSTR(&out));
+        VariantClear(&out);
+        VariantClear(&k);
+    }
+    VARIANT gone = TextValue(L"k1");
+    EXPECT_EQ(9, ErrorNumber(c_->Item(&gone, &out))) << "removed by number";
+    VariantClear(&gone);
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"new", L"K1"))) << "its key is free";
+    EXPECT_EQ(5, ErrorNumber(Add(L"dup", L"k20000")));
+    EXPECT_EQ(Hr(S_OK), Hr(Add(L"after", nullptr, MissingValue(), TextValue(L"k777"))));
+    index = LongValue(778);  // "front", "2".."777", then the new item
+    ASSERT_EQ(Hr(S_OK), Hr(c_->Item(&index, &out)));
+    EXPECT_STREQ(L"after", V_BSTR(&out));
+    VariantClear(&out);
+    LONG count = 0;
+    c_->Count(&count);
+    EXPECT_EQ(n + 2, count);
+}
+
 TEST_F(CollectionTest, AnIndexThatIsNeitherNumberNorTextIsATypeMismatch) {
     Add(L"a");
     VARIANT index;

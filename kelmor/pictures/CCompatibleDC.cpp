@@ -32,15 +32,9 @@ CCompatibleDC::~CCompatibleDC() {
     DeleteDC(dc_);
 }
 
-HRESULT CCompatibleDC::CreateCompatibleBitmap(LONG width, LONG height,
-                                              std::unique_ptr<CCompatibleBitmap>* bitmap) {
-    bitmap->reset(new (std::nothrow) CCompatibleBitmap);
-    if (!*bitmap) return RaiseError(7, modBitmapWorks::ErrorSource());
-    (*bitmap)->SetHandle(::CreateCompatibleBitmap(dc_, width, height));
-    if (!(*bitmap)->hBitmap()) {
-        bitmap->reset();
-        return RaiseGdiError(L"Can't create compatible bitmap.");
-    }
+HRESULT CCompatibleDC::CreateCompatibleBitmap(LONG width, LONG height, UniqueBitmap* bitmap) {
+    bitmap->reset(::CreateCompatibleBitmap(dc_, width, height));
+    if (!*bitmap) return RaiseGdiError(L"Can't create compatible bitmap.");
     return S_OK;
 }
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "pictures/CCompatibleBitmap.h"
+#include "Owners.h"
 
 namespace kelmor {
 
@@ -25,7 +25,7 @@ public:
 
     // A bitmap of the given size in the format of the bitmap now selected into the context;
     // error 51 when the system gives none.
-    HRESULT CreateCompatibleBitmap(LONG width, LONG height, std::unique_ptr<CCompatibleBitmap>* bitmap);
+    HRESULT CreateCompatibleBitmap(LONG width, LONG height, UniqueBitmap* bitmap);
 
     // A non-zero bitmap: puts the remembered bitmap back, selects `bitmap` and remembers the one
     // it replaced; error 51 when the selection fails. Zero: puts the remembered bitmap back and

@@ -3,104 +3,43 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
-#include <array>
 #include <cstdint>
+#include <span>
+#include <utility>
 
 #include "ErrorInfo.h"
 #include "Kelmor0200.h"
 #include "Owners.h"
 #include "PictureInfo.h"
+#include "PictureSignatures.h"
+#include "pictures/core/PsdDecoder.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace kelmor {
 namespace {
 
-constexpr std::array<BYTE, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// The loader's picture over the file's bytes, read through a stream over the shared memory (which
+// the stream leaves alone).
+HRESULT LoadFromBytes(const PictureFile& file, ComPtr<IPictureDisp>& picture) {
+    const std::span<const std::uint8_t> bytes = file.Bytes();
+    // The loader takes the length as a signed 32-bit value; nothing larger is a picture it reads.
+    if (bytes.empty() || bytes.size() > MAXLONG) return CTL_E_INVALIDPICTURE;
+    ComPtr<IStream> stream;
+    const HRESULT hr = CreateStreamOnHGlobal(file.Global(), FALSE, &stream);
+    if (FAILED(hr)) return hr;
+    return OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPictureDisp,
+                          reinterpret_cast<void**>(picture.ReleaseAndGetAddressOf()));
+}
 
-// A whole file in movable global memory, as OleLoadPicture reads it through a stream, and its
-// first bytes for telling the formats apart. The file is read here with the wide file API
-// rather than given to OleLoadPicturePath: any name the system opens works (no URL parsing, no
-// full path needed), and the bytes that are typed are the very bytes that were loaded.
-class FileImage {
-public:
-    FileImage() = default;
-    ~FileImage() {
-        if (memory_) GlobalFree(memory_);
-    }
-    FileImage(const FileImage&) = delete;
-    FileImage& operator=(const FileImage&) = delete;
-
-    HRESULT Read(const std::wstring& fileName) {
-        HANDLE raw = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (raw == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
-        UniqueHandle file(raw);
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size)) return HRESULT_FROM_WIN32(GetLastError());
-        // The loader takes the length as a signed 32-bit value; nothing larger is a picture it reads.
-        if (size.QuadPart <= 0 || size.QuadPart > MAXLONG) return CTL_E_INVALIDPICTURE;
-        memory_ = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
-        if (!memory_) return E_OUTOFMEMORY;
-        auto* bytes = static_cast<BYTE*>(GlobalLock(memory_));
-        if (!bytes) return HRESULT_FROM_WIN32(GetLastError());
-        DWORD total = 0;
-        const auto wanted = static_cast<DWORD>(size.QuadPart);
-        HRESULT hr = S_OK;
-        while (total < wanted) {
-            DWORD read = 0;
-            if (!ReadFile(file.get(), bytes + total, wanted - total, &read, nullptr)) {
-                hr = HRESULT_FROM_WIN32(GetLastError());
-                break;
-            }
-            if (read == 0) break;  // the file became shorter since its size was read
-            total += read;
-        }
-        length_ = total;
-        for (size_t i = 0; i < head_.size() && i < length_; ++i) head_[i] = bytes[i];
-        GlobalUnlock(memory_);
-        return hr;
-    }
-
-    // The loader's picture over the bytes read. The stream takes the memory over.
-    HRESULT Load(ComPtr<IPictureDisp>& picture) {
-        ComPtr<IStream> stream;
-        HRESULT hr = CreateStreamOnHGlobal(memory_, TRUE, &stream);
-        if (FAILED(hr)) return hr;
-        memory_ = nullptr;
-        ULARGE_INTEGER length{};
-        length.QuadPart = length_;
-        hr = stream->SetSize(length);  // only the bytes actually read
-        if (FAILED(hr)) return hr;
-        return OleLoadPicture(stream.Get(), static_cast<LONG>(length_), FALSE, IID_IPictureDisp,
-                              reinterpret_cast<void**>(picture.ReleaseAndGetAddressOf()));
-    }
-
-    bool StartsWith(const BYTE* prefix, size_t count) const {
-        if (length_ < count || count > head_.size()) return false;
-        for (size_t i = 0; i < count; ++i) {
-            if (head_[i] != prefix[i]) return false;
-        }
-        return true;
-    }
-    bool IsPng() const { return StartsWith(kPngSignature.data(), kPngSignature.size()); }
-
-    // The type code of a bitmap the loader made from these bytes: "BM" is a Windows bitmap,
-    // "GIF" in any letter case a GIF, anything else a JPEG.
-    nvkPictureTypeEx BitmapType() const {
-        if (length_ >= 2 && head_[0] == 'B' && head_[1] == 'M') return nvkPteBMP;
-        const auto upper = [](BYTE c) { return c >= 'a' && c <= 'z' ? static_cast<BYTE>(c - 'a' + 'A') : c; };
-        if (length_ >= 3 && upper(head_[0]) == 'G' && upper(head_[1]) == 'I' && upper(head_[2]) == 'F') {
-            return nvkPteGIF;
-        }
-        return nvkPteJPG;
-    }
-
-private:
-    HGLOBAL memory_ = nullptr;
-    DWORD length_ = 0;
-    std::array<BYTE, 8> head_{};
-};
+// The type code of a bitmap the loader made from these bytes: "BM" is a Windows bitmap, "GIF" in
+// any letter case a GIF, anything else a JPEG.
+nvkPictureTypeEx BitmapType(std::span<const std::uint8_t> head) {
+    if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return nvkPteBMP;
+    const auto upper = [](std::uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - 'a' + 'A') : c; };
+    if (head.size() >= 3 && upper(head[0]) == 'G' && upper(head[1]) == 'I' && upper(head[2]) == 'F') return nvkPteGIF;
+    return nvkPteJPG;
+}
 
 // OLE_HANDLE carries the 32 significant bits of a GDI or user handle; widening sign-extends,
 // as the system does for such handles in 64-bit code.
@@ -117,7 +56,7 @@ struct Info {
 
 // Width, height and depth of the picture's bitmap (zeros when the handle cannot be read) with
 // the type its file's first bytes give.
-Info GetBitmapInfo(OLE_HANDLE handle, const FileImage& file) {
+Info GetBitmapInfo(OLE_HANDLE handle, std::span<const std::uint8_t> head) {
     Info info;
     BITMAP bitmap{};
     if (GetObjectW(HandleOf(handle), sizeof bitmap, &bitmap) == sizeof bitmap) {
@@ -125,7 +64,7 @@ Info GetBitmapInfo(OLE_HANDLE handle, const FileImage& file) {
         info.height = bitmap.bmHeight;
         info.bpp = bitmap.bmBitsPixel;
     }
-    info.type = file.BitmapType();
+    info.type = BitmapType(head);
     return info;
 }
 
@@ -141,34 +80,44 @@ nvkPictureTypeEx GetIconType(OLE_HANDLE handle) {
 
 }  // namespace
 
-bool CFileCommon::Verify(const std::wstring& fileName) {
+bool CFileCommon::OfferedToTheLoader(std::span<const std::uint8_t> bytes) {
+    // PNG: some versions of the loader take it, and it would come back as a JPEG instead of going
+    // to the PNG reader. Photoshop documents: the loader reads none.
+    if (IsPngSignature(bytes) || core::IsPsd(bytes)) return false;
+    // A first word of 0 is how the loader tells icon and cursor files (it reads no other format that
+    // starts so); one without a single image in its directory (the count at byte 4) is none it can
+    // load. A true-colour Targa file usually starts so: 00 00 02 00 00 00.
+    if (bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[4] == 0 && bytes[5] == 0) return false;
+    return !bytes.empty();
+}
+
+bool CFileCommon::Verify(const PictureFile& file) {
+    verified_.Reset();
+    verifiedSerial_ = 0;
     bool loaded = false;
     try {
-        FileImage file;
-        ComPtr<IPictureDisp> picture;
-        loaded = SUCCEEDED(file.Read(fileName)) && !file.IsPng() && SUCCEEDED(file.Load(picture)) && picture;
+        loaded = OfferedToTheLoader(file.Bytes()) && SUCCEEDED(LoadFromBytes(file, verified_)) && verified_;
     } catch (...) {
         loaded = false;
     }
     // A failed trial leaves nothing behind for a later error to be mistaken for.
-    if (!loaded) SetErrorInfo(0, nullptr);
-    return loaded;
+    if (!loaded) {
+        verified_.Reset();
+        SetErrorInfo(0, nullptr);
+        return false;
+    }
+    verifiedSerial_ = file.Serial();
+    return true;
 }
 
-HRESULT CFileCommon::LoadPicture(const std::wstring& fileName, PictureInfo* info, IPictureDisp** picture) {
+HRESULT CFileCommon::LoadPicture(const PictureFile& file, PictureInfo* info, IPictureDisp** picture) {
     if (!picture) return E_POINTER;
     *picture = nullptr;
     if (info) info->Clear();
-    if (!Verify(fileName)) return S_OK;
-
-    FileImage file;
-    ComPtr<IPictureDisp> loaded;
-    SetErrorInfo(0, nullptr);
-    HRESULT hr = file.Read(fileName);
-    if (SUCCEEDED(hr)) hr = file.Load(loaded);
-    if (SUCCEEDED(hr) && !loaded) hr = CTL_E_INVALIDPICTURE;
-    // Passed on as an error of nvkMain.LoadPictureEx, the one public way here.
-    if (FAILED(hr)) return PassOnError(hr, ErrorSourceOf(__uuidof(_nvkMain)));
+    // The picture of the trial load of this very file is the one handed out: loaded once.
+    if (verifiedSerial_ != file.Serial() && !Verify(file)) return S_OK;
+    ComPtr<IPictureDisp> loaded = std::move(verified_);
+    verifiedSerial_ = 0;
 
     ComPtr<IPicture> object;
     SHORT type = PICTYPE_UNINITIALIZED;
@@ -180,7 +129,7 @@ HRESULT CFileCommon::LoadPicture(const std::wstring& fileName, PictureInfo* info
     Info found;
     switch (type) {
         case PICTYPE_BITMAP:
-            found = GetBitmapInfo(handle, file);
+            found = GetBitmapInfo(handle, file.Bytes());
             break;
         case PICTYPE_ENHMETAFILE:
             found = {-1, -1, -1, nvkPteEMF};

@@ -5,6 +5,7 @@
 
 #include "AnsiText.h"
 #include "Module.h"
+#include "PictureSignatures.h"
 
 namespace kelmor {
 
@@ -70,16 +71,15 @@ std::string SarvikName(const std::wstring& fileName) {
 
 }  // namespace
 
-bool CFilePNG::Verify(const std::wstring& fileName) {
+bool CFilePNG::Recognise(const PictureFile& file) {
+    if (!IsPngSignature(file.Bytes())) return false;
     const Sarvik& sarvik = Library();
-    if (!sarvik.IsPNG) return false;
-    const std::string name = SarvikName(fileName);
-    return !name.empty() && sarvik.IsPNG(name.c_str()) != 0;
+    return sarvik.IsPNG && !SarvikName(file.Name()).empty();
 }
 
-bool CFilePNG::ReadImage(const std::wstring& fileName, core::DIBImage& record) {
+bool CFilePNG::ReadImage(const PictureFile& file, core::DIBImage& record) {
     const Sarvik& sarvik = Library();
-    const std::string name = SarvikName(fileName);
+    const std::string name = SarvikName(file.Name());
     if (!sarvik.PNGLoad || name.empty() || sarvik.PNGUpdateInfo(name.c_str()) == 0) return false;
     record.BPP = sarvik.PNGGetBPP();
     record.Width = sarvik.PNGGetWidth();

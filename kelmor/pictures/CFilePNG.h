@@ -11,12 +11,12 @@ class CFilePNG final : public DibFileFormat {
 public:
     CFilePNG() : DibFileFormat(nvkPtePNG) {}
 
-    // True when Sarvik is there and calls the file a PNG file; false for a name that the ANSI
-    // code page cannot hold exactly (Sarvik takes 8-bit names; a look-alike could be another file).
-    bool Verify(const std::wstring& fileName) override;
-
 protected:
-    bool ReadImage(const std::wstring& fileName, core::DIBImage& record) override;
+    // True when the file starts with the PNG signature and Sarvik is there; false for a name that
+    // the ANSI code page cannot hold exactly (Sarvik takes 8-bit names; a look-alike could be
+    // another file). The signature is Sarvik's own test, made here on the bytes already read.
+    bool Recognise(const PictureFile& file) override;
+    bool ReadImage(const PictureFile& file, core::DIBImage& record) override;
 };
 
 }  // namespace kelmor

@@ -3,10 +3,8 @@
 #include <utility>
 
 #include "CFileCommon.h"
-#include "CFilePCX.h"
 #include "CFilePNG.h"
-#include "CFilePSD.h"
-#include "CFileTGA.h"
+#include "DecodingReaders.h"
 #include "ErrorInfo.h"
 #include "Global.h"
 #include "Kelmor0200.h"
@@ -69,17 +67,17 @@ IFileFormat* PictureFormat(size_t slot) {
     return set && slot < PictureReaderSet::kSlots ? set->slots[slot].get() : nullptr;
 }
 
-HRESULT TryPictureFormat(IFileFormat& reader, const std::wstring& fileName, PictureInfo* info,
+HRESULT TryPictureFormat(IFileFormat& reader, const PictureFile& file, PictureInfo* info,
                          Microsoft::WRL::ComPtr<IPictureDisp>& picture) {
     if (picture) return S_OK;
     bool recognised = false;
     try {
-        recognised = reader.Verify(fileName);
+        recognised = reader.Verify(file);
     } catch (...) {
         recognised = false;  // a reader's check never fails the load
     }
     if (!recognised) return S_OK;
-    return reader.LoadPicture(fileName, info, picture.ReleaseAndGetAddressOf());
+    return reader.LoadPicture(file, info, picture.ReleaseAndGetAddressOf());
 }
 
 HRESULT LoadPictureInternal(const std::wstring& fileName, PictureInfo* info, IPictureDisp** picture) {
@@ -89,9 +87,11 @@ HRESULT LoadPictureInternal(const std::wstring& fileName, PictureInfo* info, IPi
     // Cleared here as well as by each reader that takes the file: when none takes it, values of
     // an earlier picture would otherwise be reported for a load that failed.
     if (info) info->Clear();
+    // Read once, at the first reader that looks at the bytes, and shared by all of them.
+    const PictureFile file(fileName);
     Microsoft::WRL::ComPtr<IPictureDisp> found;
     for (const auto& reader : readers.slots) {
-        const HRESULT hr = TryPictureFormat(*reader, fileName, info, found);
+        const HRESULT hr = TryPictureFormat(*reader, file, info, found);
         if (FAILED(hr)) return hr;
     }
     // Raised for the caller of nvkMain.LoadPictureEx, the one public way here.

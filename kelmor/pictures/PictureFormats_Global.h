@@ -33,12 +33,12 @@ PictureReaderSet& InitPictureFormats();
 IFileFormat* PictureFormat(size_t slot);
 
 // One reader's turn: when `picture` is still empty, the reader's Verify and, if that accepts
-// the file, its LoadPicture. An error of LoadPicture is returned as it came.
-HRESULT TryPictureFormat(IFileFormat& reader, const std::wstring& fileName, PictureInfo* info,
+// the file, its LoadPicture of the same file. An error of LoadPicture is returned as it came.
+HRESULT TryPictureFormat(IFileFormat& reader, const PictureFile& file, PictureInfo* info,
                          Microsoft::WRL::ComPtr<IPictureDisp>& picture);
 
 // The picture of the first reader that both recognises and decodes the file; error 481 when none
-// does. The file name's extension plays no part. `info` (may be null) is cleared first and then
+// does. The file name's extension plays no part; the file is read once for all the readers. `info` (may be null) is cleared first and then
 // holds what the reader that gave the picture found.
 HRESULT LoadPictureInternal(const std::wstring& fileName, PictureInfo* info, IPictureDisp** picture);
 

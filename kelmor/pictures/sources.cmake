@@ -7,13 +7,9 @@ set(KELMOR_pictures_SOURCES
   PictureInfo.cpp
   PictureFormats_Global.cpp
   DibFileFormat.cpp
-  FileBytes.cpp
+  PictureFile.cpp
   CFileCommon.cpp
   CFilePNG.cpp
-  CFilePSD.cpp
-  CFilePCX.cpp
-  CFileTGA.cpp
+  DecodingReaders.cpp
   CCompatibleDC.cpp
-  CCompatibleBitmap.cpp
-  CBackBitmap.cpp
   modBitmapWorks.cpp)

@@ -33,23 +33,4 @@ std::optional<std::int32_t> GetScanlineLength(std::int32_t width, std::int32_t b
     return Fit((bytes + 3) & ~std::int64_t{3});
 }
 
-std::optional<std::int32_t> ShiftLeft(std::int32_t value, std::int32_t n) {
-    if (n < 0 || n > 31) return std::nullopt;
-    // 2^31 times any value but 0 and -1 leaves the range; 64 bits hold every product up to that.
-    return Fit(static_cast<std::int64_t>(value) * (std::int64_t{1} << n));
-}
-
-std::optional<std::int32_t> ShiftRight(std::int32_t value, std::int32_t n) {
-    if (n < 0 || n > 31) return std::nullopt;
-    return Fit(static_cast<std::int64_t>(value) / (std::int64_t{1} << n));
-}
-
-std::optional<std::uint16_t> ReadWord(std::span<const std::uint8_t> bytes, std::size_t offset,
-                                      bool littleEndian) {
-    if (offset > bytes.size() || bytes.size() - offset < 2) return std::nullopt;
-    const unsigned b1 = bytes[offset];
-    const unsigned b2 = bytes[offset + 1];
-    return static_cast<std::uint16_t>(littleEndian ? b1 + b2 * 256 : b1 * 256 + b2);
-}
-
 }  // namespace kelmor::core

@@ -25,33 +25,32 @@ struct Header {
     std::size_t lineBytes = 0;     // of one encoded scan line, all planes
 };
 
-std::uint16_t Word(std::span<const std::uint8_t> file, std::size_t offset) {
-    return static_cast<std::uint16_t>(file[offset] | (file[offset + 1] << 8));
-}
-
 // The header's sizes. The words are signed 16-bit values in this format's tradition: a word above
 // 32767, a width or height outside 1..32767 or a scan line of more than 32767 bytes is refused.
 // Only the layouts this decoder draws correctly are taken: 8 bits per plane, one plane (palette
 // indices) or three (red, green, blue), and scan lines that hold at least the picture's width.
 // Anything else (16-colour planar files, four planes) would come out as a scrambled picture.
-std::optional<Header> ReadHeader(std::span<const std::uint8_t> file) {
-    if (file.size() < kPcxHeaderSize || file[0] != kManufacturer) return std::nullopt;
-    const int xMin = Word(file, 4), yMin = Word(file, 6), xMax = Word(file, 8), yMax = Word(file, 10);
-    const int bytesPerLine = Word(file, 66);
+DecodeResult ReadHeader(std::span<const std::uint8_t> file, Header& h) {
+    if (!IsPcx(file)) return DecodeStatus::NotThisFormat;
+    if (file.size() < kPcxHeaderSize) return DecodeStatus::Truncated;
+    ByteReader r(file, 3);
+    const int bitsPerPlane = *r.U8();
+    const int xMin = *r.U16LE(), yMin = *r.U16LE(), xMax = *r.U16LE(), yMax = *r.U16LE();
+    r.Skip(65 - r.Position());
+    const int planes = *r.U8();
+    const int bytesPerLine = *r.U16LE();
     for (int word : {xMin, yMin, xMax, yMax, bytesPerLine})
-        if (word > 32767) return std::nullopt;
+        if (word > 32767) return DecodeStatus::Invalid;
     const int width = xMax - xMin + 1, height = yMax - yMin + 1;
-    if (width <= 0 || width > 32767 || height <= 0 || height > 32767) return std::nullopt;
-    const int bitsPerPlane = file[3], planes = file[65];
-    if (bitsPerPlane != 8 || (planes != 1 && planes != 3)) return std::nullopt;
-    if (planes * bytesPerLine > 32767 || bytesPerLine < width) return std::nullopt;
-    Header h;
+    if (width <= 0 || width > 32767 || height <= 0 || height > 32767) return DecodeStatus::Invalid;
+    if (bitsPerPlane != 8 || (planes != 1 && planes != 3)) return DecodeStatus::Unsupported;
+    if (planes * bytesPerLine > 32767 || bytesPerLine < width) return DecodeStatus::Unsupported;
     h.width = static_cast<std::size_t>(width);
     h.height = static_cast<std::size_t>(height);
     h.planes = static_cast<std::size_t>(planes);
     h.bytesPerLine = static_cast<std::size_t>(bytesPerLine);
     h.lineBytes = h.planes * h.bytesPerLine;
-    return h;
+    return DecodeStatus::Ok;
 }
 
 // Stores a run of `count` (at most 63) bytes of `value` at out: a whole 8 or 64-byte block, the
@@ -121,8 +120,8 @@ inline void ExpandFast(const std::uint8_t* s, std::size_t n, std::size_t& k, std
 // One plane of palette indices, scan line by scan line. A run that would pass the end of the
 // scan line is cut at the picture's width; bytes of the scan line beyond the width are read but
 // not stored, so rows keep zero padding whatever the scan-line length.
-bool DecodeOnePlane(std::span<const std::uint8_t> body, const Header& h, std::size_t rowBytes,
-                    std::uint8_t* dst) {
+DecodeResult DecodeOnePlane(std::span<const std::uint8_t> body, const Header& h, std::size_t rowBytes,
+                            std::uint8_t* dst) {
     const std::uint8_t* s = body.data();
     const std::size_t n = body.size(), width = h.width, line = h.lineBytes;
     std::size_t k = 0;
@@ -131,13 +130,13 @@ bool DecodeOnePlane(std::span<const std::uint8_t> body, const Header& h, std::si
         std::size_t x = 0;
         ExpandFast(s, n, k, row, x, width);
         while (x < width) {
-            if (k >= n) return false;
+            if (k >= n) return DecodeStatus::Truncated;
             const std::uint8_t b = s[k++];
             if ((b & kRunFlags) != kRunFlags) {
                 row[x++] = b;
                 continue;
             }
-            if (k >= n) return false;
+            if (k >= n) return DecodeStatus::Truncated;
             const std::uint8_t value = s[k++];
             const std::size_t count = b & kRunCount;
             if (x + count > line) {
@@ -150,27 +149,27 @@ bool DecodeOnePlane(std::span<const std::uint8_t> body, const Header& h, std::si
         }
         // The rest of the scan line: a run that would pass its end moves nothing.
         while (x < line) {
-            if (k >= n) return false;
+            if (k >= n) return DecodeStatus::Truncated;
             const std::uint8_t b = s[k++];
             if ((b & kRunFlags) != kRunFlags) {
                 ++x;
                 continue;
             }
-            if (k++ >= n) return false;
+            if (k++ >= n) return DecodeStatus::Truncated;
             const std::size_t count = b & kRunCount;
             if (x + count <= line) x += count;
         }
         std::memset(row + width, 0, rowBytes - width);
     }
-    return true;
+    return DecodeStatus::Ok;
 }
 
 // Three planes: the data is one run-length stream across scan lines (a run may continue on the
 // next line), expanded a scan line at a time and interleaved into blue, green, red pixels. The
 // stream may end early only inside the last scan line's blue plane padding (the missing bytes
 // count as zero), and may go on past the last scan line by one byte at most.
-bool DecodeThreePlanes(std::span<const std::uint8_t> data, const Header& h, std::size_t rowBytes,
-                       std::uint8_t* dst) {
+DecodeResult DecodeThreePlanes(std::span<const std::uint8_t> data, const Header& h, std::size_t rowBytes,
+                               std::uint8_t* dst) {
     const std::uint8_t* s = data.data();
     const std::size_t n = data.size(), width = h.width, plane = h.bytesPerLine, line = h.lineBytes;
     std::vector<std::uint8_t> buffer(line);
@@ -193,7 +192,7 @@ bool DecodeThreePlanes(std::span<const std::uint8_t> data, const Header& h, std:
                 ++k;
                 continue;
             }
-            if (k >= n) return false;
+            if (k >= n) return DecodeStatus::Truncated;
             pendingValue = s[k++];
             const std::size_t now = std::min(count, line - c);
             std::memset(scan + c, pendingValue, now);
@@ -201,7 +200,7 @@ bool DecodeThreePlanes(std::span<const std::uint8_t> data, const Header& h, std:
             pending = count - now;
         }
         if (c < line) {
-            if (r + 1 < h.height || c < 2 * plane + width) return false;
+            if (r + 1 < h.height || c < 2 * plane + width) return DecodeStatus::Truncated;
             std::memset(scan + c, 0, line - c);
         }
         const std::uint8_t* red = scan;
@@ -244,11 +243,11 @@ bool DecodeThreePlanes(std::span<const std::uint8_t> data, const Header& h, std:
             continue;
         }
         const std::size_t count = b & kRunCount;
-        if (count > 0 && k >= n) return false;
+        if (count > 0 && k >= n) return DecodeStatus::Invalid;
         surplus += count;
         ++k;
     }
-    return surplus <= 1;
+    return surplus <= 1 ? DecodeStatus::Ok : DecodeStatus::Invalid;
 }
 
 }  // namespace
@@ -257,40 +256,53 @@ bool IsPcx(std::span<const std::uint8_t> head) {
     return head.size() >= kPcxSignatureSize && head[0] == kManufacturer;
 }
 
-bool DecodePcx(std::span<const std::uint8_t> file, DIBImage& out) {
-    const std::optional<Header> h = ReadHeader(file);
-    if (!h) return false;
-    const bool onePlane = h->planes == 1;
+namespace {
+
+DecodeResult Decode(std::span<const std::uint8_t> file, DIBImage& out) {
+    Header h;
+    if (const DecodeResult header = ReadHeader(file, h); !header) return header;
+    const bool onePlane = h.planes == 1;
     std::span<const std::uint8_t> data = file.subspan(kPcxHeaderSize);
+    // The picture is bounded by what the data can encode before anything is allocated: a two-byte
+    // run gives 63 bytes at most.
     if (onePlane) {
         // The pixel data ends where the palette begins.
-        if (data.size() < kPcxPaletteSize) return false;
+        if (data.size() < kPcxPaletteSize) return DecodeStatus::Truncated;
         const std::span<const std::uint8_t> palette = data.last(kPcxPaletteSize);
-        if (palette[0] != kPcxPaletteMarker) return false;
+        if (palette[0] != kPcxPaletteMarker) return DecodeStatus::Invalid;
+        data = data.first(data.size() - kPcxPaletteSize);
+        // Each scan line is encoded on its own, so a row of b bytes of data holds at most 63 pixels
+        // per two bytes, and one for a last odd byte: over all rows, width x height is at most
+        // 63 x (data + height) / 2, and every row takes a byte at least.
+        const std::uint64_t pixels = std::uint64_t{h.width} * h.height;
+        if (h.height > data.size() || 2 * pixels > 63 * (std::uint64_t{data.size()} + h.height))
+            return DecodeStatus::TooLarge;
         for (std::size_t i = 0; i < 256; ++i) {
             const std::uint8_t* rgb = &palette[1 + 3 * i];
             out.Palette[i] = static_cast<std::int32_t>(rgb[2] | (rgb[1] << 8) | (rgb[0] << 16));
         }
-        data = data.first(data.size() - kPcxPaletteSize);
-        // Every scan line takes at least one byte: a shorter body cannot hold the picture.
-        if (h->height > data.size()) return false;
     } else {
         out.Palette.fill(0);
-        // The stream must reach the last row's blue plane, and a two-byte run gives 63 bytes at most.
-        const std::uint64_t needed = (h->height - 1) * h->lineBytes + 2 * h->bytesPerLine + h->width;
-        if (needed > 63 * ((static_cast<std::uint64_t>(data.size()) + 1) / 2)) return false;
+        // The stream must reach the last row's blue plane.
+        const std::uint64_t needed = (h.height - 1) * h.lineBytes + 2 * h.bytesPerLine + h.width;
+        if (needed > 63 * ((static_cast<std::uint64_t>(data.size()) + 1) / 2)) return DecodeStatus::TooLarge;
     }
 
-    out.Width = static_cast<std::int32_t>(h->width);
-    out.Height = static_cast<std::int32_t>(h->height);
+    out.Width = static_cast<std::int32_t>(h.width);
+    out.Height = static_cast<std::int32_t>(h.height);
     out.BPP = onePlane ? 8 : 24;
-    const std::optional<std::int32_t> rowLength = GetScanlineLength(out.Width, out.BPP);
-    if (!rowLength) return false;
-    const auto rowBytes = static_cast<std::size_t>(*rowLength);
+    // Sizes are at most 32767: the row length of either depth is there.
+    const auto rowBytes = static_cast<std::size_t>(*GetScanlineLength(out.Width, out.BPP));
     // Every byte of every row is written below, so a buffer of the right size is reused as it is.
-    out.Bits.resize(rowBytes * h->height);
-    return onePlane ? DecodeOnePlane(data, *h, rowBytes, out.Bits.data())
-                    : DecodeThreePlanes(data, *h, rowBytes, out.Bits.data());
+    out.Bits.resize(rowBytes * h.height);
+    return onePlane ? DecodeOnePlane(data, h, rowBytes, out.Bits.data())
+                    : DecodeThreePlanes(data, h, rowBytes, out.Bits.data());
+}
+
+}  // namespace
+
+DecodeResult DecodePcx(std::span<const std::uint8_t> file, DIBImage& out) {
+    return NeverRaising([&] { return Decode(file, out); });
 }
 
 }  // namespace kelmor::core

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "pictures/core/DIBImage.h"
+#include "pictures/core/Decoding.h"
 
 namespace kelmor::core {
 
@@ -24,8 +25,12 @@ inline constexpr std::uint8_t kPcxPaletteMarker = 12;
 bool IsPcx(std::span<const std::uint8_t> head);
 
 // Decodes a whole PCX file into `out`: 8 bits per pixel with the palette for one plane, 24 (blue,
-// green, red) for three, rows top first and padded to 4 bytes. False for anything it cannot
-// decode; `out` is then unspecified. Reuses the capacity `out.Bits` already has.
-bool DecodePcx(std::span<const std::uint8_t> file, DIBImage& out);
+// green, red) for three, rows top first and padded to 4 bytes. Refused: not starting with 10
+// (NotThisFormat); other depths or plane counts, scan lines shorter than the width (Unsupported);
+// impossible sizes, a missing palette marker, data going on past the picture (Invalid); a header or
+// data ending early (Truncated); a picture larger than the data can encode at 63 bytes per two,
+// checked before anything is allocated, or memory refused (TooLarge). `out` is then unspecified.
+// Never raises. Reuses the capacity `out.Bits` already has.
+DecodeResult DecodePcx(std::span<const std::uint8_t> file, DIBImage& out);
 
 }  // namespace kelmor::core

@@ -3,9 +3,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <new>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace kelmor::core {
@@ -14,41 +12,7 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x38425053;  // "8BPS"
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
-
-// The header's numbers: big-endian, and every field must fit a signed value of its width (a larger
-// one cannot be a size or a code this decoder accepts).
-class HeaderReader {
-public:
-    explicit HeaderReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-
-    bool Word(std::int32_t& value) {
-        if (bytes_.size() < 2 || pos_ > bytes_.size() - 2) return false;
-        const std::uint32_t v = (std::uint32_t{bytes_[pos_]} << 8) | bytes_[pos_ + 1];
-        pos_ += 2;
-        if (v > 0x7FFF) return false;
-        value = static_cast<std::int32_t>(v);
-        return true;
-    }
-    bool DWord(std::int32_t& value) {
-        if (bytes_.size() < 4 || pos_ > bytes_.size() - 4) return false;
-        const std::uint32_t v = (std::uint32_t{bytes_[pos_]} << 24) |
-                                (std::uint32_t{bytes_[pos_ + 1]} << 16) |
-                                (std::uint32_t{bytes_[pos_ + 2]} << 8) | bytes_[pos_ + 3];
-        pos_ += 4;
-        if (v > 0x7FFFFFFF) return false;
-        value = static_cast<std::int32_t>(v);
-        return true;
-    }
-    // Skips `count` bytes; a position past the end makes the next read fail.
-    void Skip(std::size_t count) {
-        pos_ = pos_ > bytes_.size() || count > bytes_.size() - pos_ ? bytes_.size() + 1 : pos_ + count;
-    }
-    std::size_t Position() const { return pos_; }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t pos_ = 0;
-};
+constexpr std::uint64_t kMaxBlackRecord = std::uint64_t{kPsdMaxBlackSide} * kPsdMaxBlackSide;
 
 struct Header {
     std::int32_t channels = 0;
@@ -58,26 +22,38 @@ struct Header {
     std::size_t dataOffset = 0;
 };
 
-bool ReadHeader(std::span<const std::uint8_t> file, Header& h) {
-    if (!IsPsd(file)) return false;
-    HeaderReader r(file);
-    r.Skip(4);
-    std::int32_t version = 0, depth = 0, mode = 0;
-    if (!r.Word(version) || version != 1) return false;
+// The header's numbers are big-endian, and every field must fit a signed value of its width (a
+// larger one cannot be a size or a code this decoder accepts).
+DecodeResult ReadHeader(std::span<const std::uint8_t> file, Header& h) {
+    if (!IsPsd(file)) return DecodeStatus::NotThisFormat;
+    ByteReader r(file, kPsdSignatureLength);
+    const auto version = r.U16BE();
+    if (version && *version != 1) return DecodeStatus::Unsupported;
     r.Skip(6);
-    if (!r.Word(h.channels) || h.channels > 16) return false;
-    if (!r.DWord(h.height) || !r.DWord(h.width)) return false;
-    if (!r.Word(depth) || depth != 8) return false;
-    if (!r.Word(mode) || mode != 3) return false;
+    const auto channels = r.U16BE();
+    const auto height = r.U32BE();
+    const auto width = r.U32BE();
+    const auto depth = r.U16BE();
+    const auto mode = r.U16BE();
+    if (!mode) return DecodeStatus::Truncated;
+    if (*channels > 16 || *depth != 8 || *mode != 3) return DecodeStatus::Unsupported;
+    if (*height > 0x7FFFFFFFu || *width > 0x7FFFFFFFu) return DecodeStatus::TooLarge;
+    h.channels = static_cast<std::int32_t>(*channels);
+    h.height = static_cast<std::int32_t>(*height);
+    h.width = static_cast<std::int32_t>(*width);
     // Colour-mode data, image resources, layer and mask information: a length and its bytes each.
     for (int section = 0; section < 3; ++section) {
-        std::int32_t length = 0;
-        if (!r.DWord(length)) return false;
-        r.Skip(static_cast<std::size_t>(length));
+        const auto length = r.U32BE();
+        if (!length) return DecodeStatus::Truncated;
+        if (*length > 0x7FFFFFFFu) return DecodeStatus::Invalid;
+        r.Skip(*length);
     }
-    if (!r.Word(h.compression) || (h.compression != 0 && h.compression != 1)) return false;
+    const auto compression = r.U16BE();
+    if (!compression) return DecodeStatus::Truncated;
+    if (*compression != 0 && *compression != 1) return DecodeStatus::Unsupported;
+    h.compression = *compression;
     h.dataOffset = r.Position();
-    return true;
+    return DecodeStatus::Ok;
 }
 
 // Room after the planes for the fixed-size copies of UnpackChannel.
@@ -89,23 +65,25 @@ constexpr std::size_t kPacketSlack = 128;
 // failure. Packets are copied in whole blocks of 128 bytes (one packet's most) where the data allow,
 // which is much faster than copies of each packet's own length; the bytes past the packet are
 // overwritten by the next ones, so `plane` needs kPacketSlack bytes of room after its end.
-bool UnpackChannel(const std::uint8_t* data, std::size_t size, std::size_t& k, std::uint8_t* plane,
-                   std::size_t count, std::size_t surplus) {
+DecodeResult UnpackChannel(const std::uint8_t* data, std::size_t size, std::size_t& k, std::uint8_t* plane,
+                           std::size_t count, std::size_t surplus) {
     const std::size_t limit = count + surplus;
     std::size_t produced = 0;
     while (produced < count) {
-        if (k >= size) return false;
+        if (k >= size) return DecodeStatus::Truncated;
         const unsigned header = data[k++];
         if (header == 128) continue;  // a no-op packet
         if (header > 128) {
             const std::size_t run = 257 - header;
-            if (k >= size || run > limit - produced) return false;
+            if (k >= size) return DecodeStatus::Truncated;
+            if (run > limit - produced) return DecodeStatus::Invalid;
             if (plane) std::memset(plane + produced, data[k], kPacketSlack);
             ++k;
             produced += run;
         } else {
             const std::size_t run = header + 1;
-            if (run > size - k || run > limit - produced) return false;
+            if (run > size - k) return DecodeStatus::Truncated;
+            if (run > limit - produced) return DecodeStatus::Invalid;
             if (plane) {
                 if (size - k >= kPacketSlack)
                     std::memcpy(plane + produced, data + k, kPacketSlack);
@@ -116,7 +94,7 @@ bool UnpackChannel(const std::uint8_t* data, std::size_t size, std::size_t& k, s
             produced += run;
         }
     }
-    return true;
+    return DecodeStatus::Ok;
 }
 
 // Writes the rows of the record from three planes of width x height bytes (red, green, blue).
@@ -143,16 +121,32 @@ void Interleave(const std::uint8_t* red, const std::uint8_t* green, const std::u
     }
 }
 
-bool Decode(std::span<const std::uint8_t> file, DIBImage& out) {
+// A file without channels: a black picture, as an 8-bit record over an all-black palette (a third
+// of the 24-bit record's memory). Nothing in the file bounds its size, so a fixed limit does.
+DecodeResult DecodeBlack(const Header& h, DIBImage& out) {
+    const std::optional<std::int32_t> rowLength = GetScanlineLength(h.width, 8);
+    if (!rowLength || std::uint64_t(*rowLength) * std::uint64_t(h.height) > kMaxBlackRecord)
+        return DecodeStatus::TooLarge;
+    out.Bits.assign(static_cast<std::size_t>(*rowLength) * static_cast<std::size_t>(h.height), 0);
+    out.Width = h.width;
+    out.Height = h.height;
+    out.BPP = 8;
+    out.Palette.fill(0);
+    return DecodeStatus::Ok;
+}
+
+DecodeResult Decode(std::span<const std::uint8_t> file, DIBImage& out) {
     Header h;
-    if (!ReadHeader(file, h)) return false;
-    // A picture without pixels is not one; every size the record and its arithmetic use must stay
-    // within the signed 32-bit range (four bytes a pixel while decoding, plus three spare bytes).
-    if (h.width == 0 || h.height == 0) return false;
+    if (const DecodeResult header = ReadHeader(file, h); !header) return header;
+    // A picture without pixels is not one.
+    if (h.width == 0 || h.height == 0) return DecodeStatus::Invalid;
+    if (h.channels == 0) return DecodeBlack(h, out);
+    // Every size the record and its arithmetic use must stay within the signed 32-bit range (four
+    // bytes a pixel while decoding, plus three spare bytes).
     const std::int64_t pixels = std::int64_t{h.width} * h.height;
-    if (pixels > (kInt32Max - 3) / 4) return false;  // (the product itself may reach 2^62)
+    if (pixels > (kInt32Max - 3) / 4) return DecodeStatus::TooLarge;  // (the product itself may reach 2^62)
     const std::optional<std::int32_t> rowLength = GetScanlineLength(h.width, 24);
-    if (!rowLength || std::int64_t{*rowLength} * h.height > kInt32Max) return false;
+    if (!rowLength || std::int64_t{*rowLength} * h.height > kInt32Max) return DecodeStatus::TooLarge;
 
     const std::uint8_t* data = file.data() + h.dataOffset;
     const std::size_t size = file.size() - h.dataOffset;
@@ -166,17 +160,16 @@ bool Decode(std::span<const std::uint8_t> file, DIBImage& out) {
                hasAlpha = channels > 3;
     const std::size_t colourChannels = std::size_t{hasRed} + hasGreen + hasBlue;
 
-    // Missing colour slots read a black row.
-    std::vector<std::uint8_t> blackRow;
-    if (colourChannels < 3) blackRow.assign(w, 0);
-    const std::uint8_t* planes[3] = {blackRow.data(), blackRow.data(), blackRow.data()};  // red, green, blue
+    // Missing colour slots read a black row. The data bound every size from here on: raw exactly,
+    // PackBits at 128 pixels per two bytes.
+    const std::uint8_t* planes[3] = {nullptr, nullptr, nullptr};  // red, green, blue
     std::size_t steps[3] = {0, 0, 0};
 
     std::unique_ptr<std::uint8_t[]> unpacked;
     if (h.compression == 0) {
         // Raw: the channels one after the other; the alpha channel, when there is one, must be present.
         const std::size_t needed = (colourChannels + hasAlpha) * n;
-        if (size < needed) return false;
+        if (size < needed) return DecodeStatus::Truncated;
         std::size_t next = 0;
         for (int slot = 0; slot < 3; ++slot) {
             if (!(slot == 0 ? hasRed : slot == 1 ? hasGreen : hasBlue)) continue;
@@ -189,12 +182,12 @@ bool Decode(std::span<const std::uint8_t> file, DIBImage& out) {
         // streams), then the channels. Each channel expands to a plane of its own; every channel must
         // decode completely, alpha included, though alpha is not kept.
         const std::uint64_t table = 2 * std::uint64_t{channels} * static_cast<std::uint64_t>(h.height);
-        if (channels > 0 && table >= size) return false;
-        std::size_t k = static_cast<std::size_t>(channels > 0 ? table : 0);
+        if (table >= size) return DecodeStatus::Truncated;
+        std::size_t k = static_cast<std::size_t>(table);
         // Each two bytes of data give at most 128 pixels: a file too short for that fails before the
         // planes are allocated.
         const std::size_t decoded = colourChannels + hasAlpha;
-        if (decoded > 0 && (size - k) / 2 < decoded * ((n + 127) / 128)) return false;
+        if ((size - k) / 2 < decoded * ((n + 127) / 128)) return DecodeStatus::TooLarge;
         // One surplus pixel of a colour channel is tolerated (it lands past the channel and is not
         // used). The planes lie one after the other: whatever a channel writes past its end lands in
         // the next plane before that is written, or in the slack after the last.
@@ -203,14 +196,20 @@ bool Decode(std::span<const std::uint8_t> file, DIBImage& out) {
         for (int slot = 0; slot < 3; ++slot) {
             if (!(slot == 0 ? hasRed : slot == 1 ? hasGreen : hasBlue)) continue;
             std::uint8_t* plane = unpacked.get() + next * n;
-            if (!UnpackChannel(data, size, k, plane, n, 1)) return false;
+            if (const DecodeResult unpacked = UnpackChannel(data, size, k, plane, n, 1); !unpacked) return unpacked;
             planes[slot] = plane;
             steps[slot] = w;
             ++next;
         }
-        if (hasAlpha && !UnpackChannel(data, size, k, nullptr, n, 0)) return false;
+        if (hasAlpha) {
+            if (const DecodeResult alpha = UnpackChannel(data, size, k, nullptr, n, 0); !alpha) return alpha;
+        }
     }
 
+    std::vector<std::uint8_t> blackRow;
+    if (colourChannels < 3) blackRow.assign(w, 0);
+    for (const std::uint8_t*& plane : planes)
+        if (!plane) plane = blackRow.data();
     const std::size_t total = static_cast<std::size_t>(*rowLength) * static_cast<std::size_t>(h.height);
     out.Bits.resize(total);
     Interleave(planes[0], planes[1], planes[2], steps[0], steps[1], steps[2], h.width, h.height,
@@ -219,26 +218,18 @@ bool Decode(std::span<const std::uint8_t> file, DIBImage& out) {
     out.Height = h.height;
     out.BPP = 24;
     out.Palette.fill(0);
-    return true;
+    return DecodeStatus::Ok;
 }
 
 }  // namespace
 
 bool IsPsd(std::span<const std::uint8_t> head) {
-    if (head.size() < kPsdSignatureLength) return false;
-    const std::uint32_t value = (std::uint32_t{head[0]} << 24) | (std::uint32_t{head[1]} << 16) |
-                                (std::uint32_t{head[2]} << 8) | head[3];
-    return value == kSignature;
+    const std::optional<std::uint32_t> signature = ByteReader(head).U32BE();
+    return signature && *signature == kSignature;
 }
 
-bool DecodePsd(std::span<const std::uint8_t> file, DIBImage& out) {
-    try {
-        return Decode(file, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
+DecodeResult DecodePsd(std::span<const std::uint8_t> file, DIBImage& out) {
+    return NeverRaising([&] { return Decode(file, out); });
 }
 
 }  // namespace kelmor::core

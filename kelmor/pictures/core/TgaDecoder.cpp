@@ -27,19 +27,21 @@ struct Header {
     std::uint8_t descriptor;
 };
 
-Header ReadHeader(const std::uint8_t* p) {
-    auto word = [p](int at) { return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8)); };
+// The caller has checked that the whole header is there.
+Header ReadHeader(std::span<const std::uint8_t> file) {
+    ByteReader r(file);
     Header h{};
-    h.idLength = p[0];
-    h.colourMapType = p[1];
-    h.imageType = p[2];
-    // Bytes 3-4 (first map entry) and 8-11 (origin) play no part in decoding.
-    h.mapLength = word(5);
-    h.mapEntryBits = p[7];
-    h.width = static_cast<std::int16_t>(word(12));
-    h.height = static_cast<std::int16_t>(word(14));
-    h.depth = p[16];
-    h.descriptor = p[17];
+    h.idLength = *r.U8();
+    h.colourMapType = *r.U8();
+    h.imageType = *r.U8();
+    r.Skip(2);  // first map entry: plays no part in decoding
+    h.mapLength = *r.U16LE();
+    h.mapEntryBits = *r.U8();
+    r.Skip(4);  // origin
+    h.width = static_cast<std::int16_t>(*r.U16LE());
+    h.height = static_cast<std::int16_t>(*r.U16LE());
+    h.depth = *r.U8();
+    h.descriptor = *r.U8();
     return h;
 }
 
@@ -160,21 +162,21 @@ struct Rows {
 };
 
 template <int Bpp>
-bool DecodeUncompressed(const std::uint8_t* p, const Rows& rows, std::size_t width, std::size_t pad) {
+DecodeResult DecodeUncompressed(const std::uint8_t* p, const Rows& rows, std::size_t width, std::size_t pad) {
     // The caller has checked that every row is in the file.
     for (std::size_t r = 0; r < rows.height; ++r, p += width * Bpp) {
         std::uint8_t* row = rows(r);
         ConvertPixels<Bpp>(p, row, width);
         std::memset(row + width * 3, 0, pad);
     }
-    return true;
+    return DecodeStatus::Ok;
 }
 
 // Packets of run (one pixel repeated) or raw pixels; a packet may continue on the next row. The
 // stream must end exactly at the last pixel: a packet reaching beyond it is an error, bytes after
 // the last packet are not looked at.
 template <int Bpp>
-bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows& rows, std::size_t width,
+DecodeResult DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows& rows, std::size_t width,
                      std::size_t pad) {
     std::size_t fileRow = 0, column = 0;
     std::uint8_t* row = rows(0);
@@ -216,14 +218,14 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
                 column += n;
             }
         }
-        if (p == end) return false;
+        if (p == end) return DecodeStatus::Truncated;
         const unsigned packet = *p++;
         std::size_t n = (packet & 0x7F) + 1;
         // Most packets end inside the current row: written straight away. A packet that fills
         // the row goes the slower way below, which moves on to the next row as often as needed.
         const std::size_t room = width - column;
         if (packet & 0x80) {
-            if (end - p < Bpp) return false;
+            if (end - p < Bpp) return DecodeStatus::Truncated;
             std::uint8_t px[3];
             ConvertOne(Bpp, p, px);
             p += Bpp;
@@ -242,11 +244,11 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
                 FillPixels(row + column * 3, k, px);
                 column += k;
                 n -= k;
-                if (!nextRowIfFull()) return n == 0;
+                if (!nextRowIfFull()) return n == 0 ? DecodeStatus::Ok : DecodeStatus::Invalid;
                 if (n == 0) break;
             }
         } else {
-            if (static_cast<std::size_t>(end - p) < n * Bpp) return false;
+            if (static_cast<std::size_t>(end - p) < n * Bpp) return DecodeStatus::Truncated;
             if (n < room) {
                 std::uint8_t* d = row + column * 3;
                 if (Bpp != 2 && n <= 16 && (room * 3 + pad) >= 50 &&
@@ -265,7 +267,7 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
                 p += k * Bpp;
                 column += k;
                 n -= k;
-                if (!nextRowIfFull()) return n == 0;
+                if (!nextRowIfFull()) return n == 0 ? DecodeStatus::Ok : DecodeStatus::Invalid;
                 if (n == 0) break;
             }
         }
@@ -273,7 +275,7 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, const Rows&
 }
 
 template <int Bpp>
-bool DecodePixels(bool runLength, const std::uint8_t* p, const std::uint8_t* end, const Rows& rows,
+DecodeResult DecodePixels(bool runLength, const std::uint8_t* p, const std::uint8_t* end, const Rows& rows,
                   std::size_t width, std::size_t pad) {
     return runLength ? DecodeRunLength<Bpp>(p, end, rows, width, pad)
                      : DecodeUncompressed<Bpp>(p, rows, width, pad);
@@ -286,41 +288,82 @@ bool IsTga(std::span<const std::uint8_t> head) {
     return head[2] == kTypeUncompressed || head[2] == kTypeRunLength;
 }
 
-bool DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
-    if (!IsTga(file)) return false;
-    const Header h = ReadHeader(file.data());
-    // Sizes are signed 16-bit: 0 or a negative value cannot size the picture.
-    if (h.width <= 0 || h.height <= 0) return false;
-    const int bpp = BytesPerPixel(h.depth);
-    if (bpp == 0) return false;
+namespace {
 
-    const auto width = static_cast<std::size_t>(h.width);
-    const auto height = static_cast<std::size_t>(h.height);
-    const std::optional<std::int32_t> scanline = GetScanlineLength(h.width, 24);
-    if (!scanline) return false;
-    const auto rowLength = static_cast<std::size_t>(*scanline);
-    const std::size_t pad = rowLength - width * 3;
+// What the header says and where the pixels are, checked against the file: nothing is sized before
+// the picture is bounded by what the data can encode.
+struct Layout {
+    Header h{};
+    int bpp = 0;            // stored bytes per pixel
+    std::size_t width = 0, height = 0;
+    std::size_t rowLength = 0;  // of the record, padding included
+    std::uint64_t total = 0;    // bytes of the record
+    const std::uint8_t* data = nullptr;
+    const std::uint8_t* end = nullptr;
+    bool runLength = false;
+};
+
+DecodeResult ReadLayout(std::span<const std::uint8_t> file, Layout& l) {
+    if (!IsTga(file)) return DecodeStatus::NotThisFormat;
+    const Header h = ReadHeader(file);
+    l.h = h;
+    // Sizes are signed 16-bit: 0 or a negative value cannot size the picture.
+    if (h.width <= 0 || h.height <= 0) return DecodeStatus::Invalid;
+    l.bpp = BytesPerPixel(h.depth);
+    if (l.bpp == 0) return DecodeStatus::Unsupported;
+
+    l.width = static_cast<std::size_t>(h.width);
+    l.height = static_cast<std::size_t>(h.height);
+    // A 16-bit width times three always fits: the row length is there.
+    l.rowLength = static_cast<std::size_t>(*GetScanlineLength(h.width, 24));
     // Every position in the record must stay addressable with a signed 32-bit index.
-    const std::uint64_t total = static_cast<std::uint64_t>(rowLength) * height;
-    if (total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return false;
+    l.total = static_cast<std::uint64_t>(l.rowLength) * l.height;
+    if (l.total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return DecodeStatus::TooLarge;
 
     // The image ID, then the colour map (never used). A map entry takes whole bytes: 15-bit
     // entries are stored in two bytes, as 16-bit ones are.
     std::uint64_t offset = kTgaHeaderSize + h.idLength;
     if (h.colourMapType != 0)
         offset += static_cast<std::uint64_t>(h.mapLength) * ((h.mapEntryBits + 7u) / 8u);
-    if (offset > file.size()) return false;
-    const std::uint8_t* data = file.data() + offset;
-    const std::uint8_t* end = file.data() + file.size();
-    const auto available = static_cast<std::uint64_t>(end - data);
+    if (offset > file.size()) return DecodeStatus::Truncated;
+    l.data = file.data() + offset;
+    l.end = file.data() + file.size();
+    const auto available = static_cast<std::uint64_t>(l.end - l.data);
 
-    // A file too short for its pixels fails before the record is sized: the uncompressed pixels
-    // must all be there, and a run-length stream needs at least one packet of header and pixel
-    // per 128 pixels. This also keeps a tiny file from claiming a huge picture.
-    const bool runLength = h.imageType == kTypeRunLength;
-    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
-    const std::uint64_t needed = runLength ? (pixels + 127) / 128 * (1 + bpp) : pixels * bpp;
-    if (available < needed) return false;
+    // The picture is bounded by what the data can encode: uncompressed pixels must all be there
+    // (exact), and a run-length stream needs at least one packet of header and pixel per 128
+    // pixels. So a tiny file cannot claim a huge picture.
+    l.runLength = h.imageType == kTypeRunLength;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(l.width) * l.height;
+    if (!l.runLength && available < pixels * l.bpp) return DecodeStatus::Truncated;
+    if (l.runLength && available < (pixels + 127) / 128 * (1 + l.bpp)) return DecodeStatus::TooLarge;
+    return DecodeStatus::Ok;
+}
+
+}  // namespace
+
+std::optional<TgaRows> RawTgaRows(std::span<const std::uint8_t> file) {
+    Layout l;
+    if (!ReadLayout(file, l) || l.runLength || l.bpp != 3 || l.rowLength != l.width * 3) return std::nullopt;
+    TgaRows rows;
+    rows.bits = std::span<const std::uint8_t>(l.data, static_cast<std::size_t>(l.total));
+    rows.width = l.h.width;
+    rows.height = l.h.height;
+    rows.bottomUp = (l.h.descriptor & kTopDownBit) == 0;
+    return rows;
+}
+
+DecodeResult DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
+    Layout l;
+    if (const DecodeResult layout = ReadLayout(file, l); !layout) return layout;
+    const Header& h = l.h;
+    const std::size_t width = l.width, height = l.height, rowLength = l.rowLength;
+    const std::size_t pad = rowLength - width * 3;
+    const std::uint64_t total = l.total;
+    const std::uint8_t* data = l.data;
+    const std::uint8_t* end = l.end;
+    const bool runLength = l.runLength;
+    const int bpp = l.bpp;
 
     out.Width = h.width;
     out.Height = h.height;
@@ -328,10 +371,10 @@ bool DecodeTga(std::span<const std::uint8_t> file, DIBImage& out) {
     out.Palette.fill(0);
     try {
         // Every pixel and padding byte of every row is written below, so a reused record needs
-        // no clearing; a fresh one comes zeroed anyway.
+        // no clearing.
         out.Bits.resize(static_cast<std::size_t>(total));
     } catch (const std::bad_alloc&) {
-        return false;
+        return DecodeStatus::TooLarge;
     }
     const Rows rows{out.Bits.data(), rowLength, height, (h.descriptor & kTopDownBit) == 0};
     switch (bpp) {

@@ -16,15 +16,16 @@
 #include "Kelmor0200.h"
 #include "TestSupport.h"
 #include "Variants.h"
-#include "pictures/CBackBitmap.h"
+#include "Owners.h"
 #include "pictures/CCompatibleDC.h"
 #include "pictures/modBitmapWorks.h"
 
 namespace {
 
-using kelmor::CBackBitmap;
-using kelmor::CCompatibleBitmap;
 using kelmor::CCompatibleDC;
+using kelmor::UniqueBitmap;
+using kelmor::modBitmapWorks::NewBackBitmap;
+using kelmor::modBitmapWorks::PictureFromBitmap;
 using kelmor::core::DIBImage;
 using kelmor::modBitmapWorks::CreatePictureFromDIB;
 using kelmor::test::Hr;
@@ -171,38 +172,33 @@ TEST_F(BitmapHelpers, ContextPutsItsInitialBitmapBackAndIsDeleted) {
     EXPECT_EQ(initial, GetCurrentObject(handle, OBJ_BITMAP));
     EXPECT_EQ(nullptr, dc->PreviousBitmap());
 
-    CBackBitmap first, second;
-    first.Initialize(24, nullptr);
-    second.Initialize(24, nullptr);
-    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(first.hBitmap())));
-    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(second.hBitmap())));
-    EXPECT_EQ(second.hBitmap(), GetCurrentObject(handle, OBJ_BITMAP));
+    UniqueBitmap first = NewBackBitmap(24, nullptr), second = NewBackBitmap(24, nullptr);
+    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(first.get())));
+    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(second.get())));
+    EXPECT_EQ(second.get(), GetCurrentObject(handle, OBJ_BITMAP));
     EXPECT_EQ(initial, dc->PreviousBitmap()) << "the initial bitmap is remembered, not the first one";
     EXPECT_EQ(Hr(kError51), Hr(dc->SelectBitmap(reinterpret_cast<HBITMAP>(handle))));
     EXPECT_EQ(Raised(L"Can't select bitmap."), TakeError());
     EXPECT_EQ(Hr(kError51), Hr(dc->BitBlt(nullptr, 0, 0, 1, 1, 0, 0, SRCCOPY)));
     EXPECT_EQ(Raised(L"Cant BitBlt to target DC."), TakeError());
-    std::unique_ptr<CCompatibleBitmap> bitmap;
+    UniqueBitmap bitmap;
     EXPECT_EQ(Hr(kError51), Hr(dc->CreateCompatibleBitmap(0x7FFFFFFF, 0x7FFFFFFF, &bitmap)));
     EXPECT_EQ(Raised(L"Can't create compatible bitmap."), TakeError());
-    EXPECT_EQ(nullptr, bitmap);
+    EXPECT_FALSE(bitmap);
 
-    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(second.hBitmap())));
+    ASSERT_EQ(Hr(S_OK), Hr(dc->SelectBitmap(second.get())));
     dc.reset();
     EXPECT_EQ(0u, GetObjectType(handle));
     // Neither bitmap is left selected anywhere, so both can be deleted.
-    EXPECT_TRUE(DeleteObject(first.hBitmap()));
-    EXPECT_TRUE(DeleteObject(second.hBitmap()));
-    first.SetHandle(nullptr);
-    second.SetHandle(nullptr);
+    EXPECT_TRUE(DeleteObject(first.release()));
+    EXPECT_TRUE(DeleteObject(second.release()));
 }
 
 TEST_F(BitmapHelpers, BackBitmapTakesTheGivenPaletteAndDeletesItsSection) {
     std::vector<RGBQUAD> palette(256);
     for (int i = 0; i < 256; ++i) palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 7, 0};
-    auto back = std::make_unique<CBackBitmap>();
-    back->Initialize(8, palette.data());
-    const HBITMAP handle = back->hBitmap();
+    UniqueBitmap back = NewBackBitmap(8, palette.data());
+    const HBITMAP handle = back.get();
     DIBSECTION section{};
     ASSERT_EQ(static_cast<int>(sizeof section), GetObjectW(handle, sizeof section, &section));
     EXPECT_EQ(1, section.dsBm.bmWidth);
@@ -219,24 +215,22 @@ TEST_F(BitmapHelpers, BackBitmapTakesTheGivenPaletteAndDeletesItsSection) {
 }
 
 TEST_F(BitmapHelpers, PictureTakesTheBitmapOverOrLeavesItToItsOwner) {
-    CCompatibleBitmap bitmap;
-    bitmap.SetHandle(CreateBitmap(2, 2, 1, 1, nullptr));
+    UniqueBitmap bitmap(CreateBitmap(2, 2, 1, 1, nullptr));
+    const HBITMAP made = bitmap.get();
     ComPtr<IPictureDisp> picture;
-    ASSERT_EQ(Hr(S_OK), Hr(bitmap.GetStdPicture(picture.GetAddressOf())));
-    EXPECT_TRUE(bitmap.OwnedByPicture());
+    ASSERT_EQ(Hr(S_OK), Hr(PictureFromBitmap(bitmap, picture.GetAddressOf())));
+    EXPECT_FALSE(bitmap) << "the picture owns the bitmap now";
     // A GDI handle's significant bits are its low 32; the picture's copy widens with its sign.
-    EXPECT_EQ(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(bitmap.hBitmap())),
+    EXPECT_EQ(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(made)),
               static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(HandleOf(picture.Get()))));
 
-    CCompatibleBitmap none;
-    EXPECT_TRUE(FAILED(none.GetStdPicture(picture.ReleaseAndGetAddressOf())));
+    UniqueBitmap none;
+    EXPECT_TRUE(FAILED(PictureFromBitmap(none, picture.ReleaseAndGetAddressOf())));
     EXPECT_EQ(nullptr, picture);
-    EXPECT_FALSE(none.OwnedByPicture());
     EXPECT_EQ(L"Kelmor0200.nvkMain|", TakeError().substr(0, 19)) << "a support-library failure is raised";
 
-    auto kept = std::make_unique<CCompatibleBitmap>();
-    kept->SetHandle(CreateBitmap(2, 2, 1, 1, nullptr));
-    const HBITMAP handle = kept->hBitmap();
+    auto kept = std::make_unique<UniqueBitmap>(CreateBitmap(2, 2, 1, 1, nullptr));
+    const HBITMAP handle = kept->get();
     kept.reset();
     EXPECT_EQ(0u, GetObjectType(handle)) << "a bitmap no picture took over is deleted with its owner";
 }

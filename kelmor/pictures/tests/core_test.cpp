@@ -1,4 +1,4 @@
-// The readers' arithmetic: row lengths, shifts with their overflow, and 16-bit reads.
+// The readers' arithmetic: row lengths, and the decoders' byte reader.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pictures/core/DIBImage.h"
+#include "pictures/core/Decoding.h"
 
 namespace {
 
@@ -38,51 +39,37 @@ TEST(PictureArithmetic, ScanlineLengthPadsRowsToFourBytes) {
     }
 }
 
-struct ShiftCase {
-    std::int32_t value;
-    std::int32_t n;
-    std::optional<std::int32_t> left;
-    std::optional<std::int32_t> right;
-};
+// The decoders' one byte reader: both byte orders, and nothing (and nothing after) once a read
+// would pass the end.
+TEST(PictureArithmetic, ByteReaderReadsBothByteOrdersAndStopsAtTheEnd) {
+    const std::vector<std::uint8_t> bytes = {'B', 'M', 0xFF, 0xFE, 0x01, 0x02, 0x03};
+    ByteReader r(bytes);
+    EXPECT_EQ(19778, r.U16LE()) << "the bitmap file signature";
+    EXPECT_EQ(0xFFFE, r.U16BE());
+    EXPECT_EQ(0x01, r.U8());
+    EXPECT_EQ(2u, r.Remaining());
+    EXPECT_EQ(std::nullopt, r.U32BE()) << "four bytes wanted, two there";
+    EXPECT_TRUE(r.Exhausted());
+    EXPECT_EQ(std::nullopt, r.U8()) << "nothing after a failed read";
 
-TEST(PictureArithmetic, ShiftsMultiplyAndDivideByPowersOfTwoWithinTheRange) {
-    // Negative values divide toward zero; counts outside 0..31 are refused.
-    const ShiftCase cases[] = {
-        {1, 0, 1, 1},
-        {5, 1, 10, 2},
-        {255, 8, 65280, 0},
-        {0x12345678, 4, {}, 0x01234567},
-        {1, 30, 1 << 30, 0},
-        {1, 31, {}, 0},
-        {-1, 31, kMin, 0},
-        {kMin, 31, {}, -1},
-        {kMax, 1, {}, kMax / 2},
-        {-5, 1, -10, -2},
-        {-1, 1, -2, 0},
-        {-0x40000000, 1, kMin, -0x20000000},
-        {-0x40000001, 1, {}, -0x20000000},
-        {1, -1, {}, {}},
-        {1, 32, {}, {}},
-    };
-    for (const ShiftCase& c : cases) {
-        EXPECT_EQ(c.left, ShiftLeft(c.value, c.n)) << c.value << " << " << c.n;
-        EXPECT_EQ(c.right, ShiftRight(c.value, c.n)) << c.value << " >> " << c.n;
-    }
-}
+    ByteReader b(bytes, 2);
+    EXPECT_EQ(0xFFFE0102u, b.U32BE());
+    EXPECT_EQ(0x03, b.U8());
+    EXPECT_EQ(std::nullopt, b.U8());
 
-TEST(PictureArithmetic, ReadWordTakesTwoBytesInEitherOrderOrNothingFromShortInput) {
-    const std::vector<std::uint8_t> bytes = {'B', 'M', 0xFF, 0xFE};
-    EXPECT_EQ(19778, ReadWord(bytes, 0, true)) << "the bitmap file signature";
-    EXPECT_EQ(0x424D, ReadWord(bytes, 0, false));
-    EXPECT_EQ(0xFEFF, ReadWord(bytes, 2, true));
-    EXPECT_EQ(0xFFFE, ReadWord(bytes, 2, false));
-    EXPECT_EQ(0xFF4D, ReadWord(bytes, 1, true));
-    for (bool littleEndian : {true, false}) {
-        EXPECT_EQ(std::nullopt, ReadWord(bytes, 3, littleEndian));
-        EXPECT_EQ(std::nullopt, ReadWord(bytes, 5, littleEndian));
-        EXPECT_EQ(std::nullopt, ReadWord(bytes, std::numeric_limits<std::size_t>::max(), littleEndian));
-        EXPECT_EQ(std::nullopt, ReadWord({}, 0, littleEndian));
-    }
+    ByteReader skip(bytes);
+    skip.Skip(6);
+    EXPECT_EQ(0x03, skip.U8());
+    skip.Skip(0);
+    EXPECT_FALSE(skip.Exhausted());
+    skip.Skip(1);
+    EXPECT_TRUE(skip.Exhausted());
+    ByteReader far(bytes);
+    far.Skip(std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(std::nullopt, far.U8());
+    EXPECT_EQ(std::nullopt, ByteReader({}).U8());
+    EXPECT_EQ(std::nullopt, ByteReader(bytes, 7).U8());
+    EXPECT_EQ(std::nullopt, ByteReader(bytes, 6).U16LE());
 }
 
 }  // namespace

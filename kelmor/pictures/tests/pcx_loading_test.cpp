@@ -18,7 +18,7 @@
 #include "Variants.h"
 #include "frame/tests/AppServicesTestSupport.h"
 #include "nvkMain.h"
-#include "pictures/CFilePCX.h"
+#include "pictures/DecodingReaders.h"
 #include "pictures/PictureInfo.h"
 
 namespace {

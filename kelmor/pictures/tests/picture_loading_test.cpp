@@ -23,10 +23,8 @@
 #include "frame/tests/AppServicesTestSupport.h"
 #include "nvkMain.h"
 #include "pictures/CFileCommon.h"
-#include "pictures/CFilePCX.h"
 #include "pictures/CFilePNG.h"
-#include "pictures/CFilePSD.h"
-#include "pictures/CFileTGA.h"
+#include "pictures/DecodingReaders.h"
 #include "pictures/DibFileFormat.h"
 #include "pictures/PictureFormats_Global.h"
 #include "pictures/PictureInfo.h"
@@ -409,12 +407,12 @@ TEST_F(PictureLoading, EachThreadHasItsReadersInTrialOrder) {
 class ScriptedReader final : public DibFileFormat {
 public:
     ScriptedReader() : DibFileFormat(nvkPtePSD) {}
-    bool Verify(const std::wstring&) override {
+    bool Recognise(const kelmor::PictureFile&) override {
         ++verifies;
         if (throwInVerify) throw std::bad_alloc();
         return recognises;
     }
-    bool ReadImage(const std::wstring&, DIBImage& record) override {
+    bool ReadImage(const kelmor::PictureFile&, DIBImage& record) override {
         ++reads;
         if (throwInRead) throw std::bad_alloc();
         record.Width = 2;
@@ -477,7 +475,72 @@ TEST_F(PictureLoading, ReadersAreAskedUntilOneGivesAPicture) {
     EXPECT_EQ(1, failsToDecode.reads) << "accepted, not decoded: the next reader gets its turn";
     EXPECT_EQ(0, throws.reads) << "a failing check counts as a refusal";
     EXPECT_EQ(1, decodes.reads);
+    EXPECT_EQ(1, decodes.verifies) << "the load takes the check just made, not a second one";
     EXPECT_EQ(0, late.verifies) << "once a picture exists nobody else is asked";
+}
+
+// One read and one decode per load: the file is read once for every reader, and the picture made
+// while verifying is the one the load returns. Shown by removing the file between the two calls:
+// a reader that read or decoded it again would find nothing.
+TEST_F(PictureLoading, ALoadReadsAndDecodesTheFileOnce) {
+    kelmor::CFileCommon common;
+    kelmor::CFileTGA targa;
+    kelmor::CFilePCX pcx;
+    Bytes tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 24, 0x20};
+    tga.insert(tga.end(), {1, 2, 3, 4, 5, 6});
+    struct Case {
+        const char* what;
+        IFileFormat* reader;
+        std::wstring path;
+        Reported reported;
+    };
+    const Case cases[] = {
+        {"bitmap", &common, Write(L"once.bmp", BmpFile(3, 2, 24)), {3, 2, ScreenDepth(), nvkPteBMP}},
+        {"icon", &common, Write(L"once.ico", IconFile(1, 16)), {-1, -1, -1, nvkPteICO}},
+        {"targa", &targa, Write(L"once.tga", tga), {2, 1, 24, nvkPteTGA}},
+    };
+    const ComPtr<PictureInfo> info = PictureInfo::Of(info_.Get());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const kelmor::PictureFile file(c.path);
+        ASSERT_TRUE(pcx.Verify(file) == false);
+        ASSERT_TRUE(c.reader->Verify(file));
+        ASSERT_TRUE(DeleteFileW(c.path.c_str()));
+        ComPtr<IPictureDisp> picture;
+        ASSERT_EQ(Hr(S_OK), Hr(c.reader->LoadPicture(file, info.Get(), &picture)));
+        EXPECT_TRUE(picture);
+        EXPECT_EQ(c.reported, Info());
+        // Another load of the same name is another file: read afresh, and gone now.
+        ASSERT_EQ(Hr(S_OK), Hr(c.reader->LoadPicture(kelmor::PictureFile(c.path), nullptr, &picture)));
+        EXPECT_FALSE(picture);
+    }
+}
+
+// What the platform loader is offered, by the file's first bytes: never a PNG file or a Photoshop
+// document, nor an icon or cursor file without images (as a true-colour Targa file starts); the
+// formats without a signature that may be its own still are.
+TEST_F(PictureLoading, ThePlatformLoaderIsOfferedOnlyWhatItMayTake) {
+    struct Case {
+        Bytes head;
+        bool offered;
+    };
+    const Case cases[] = {
+        {{'B', 'M', 0, 0}, true},
+        {{0xFF, 0xD8, 0xFF, 0xE0}, true},
+        {{'G', 'I', 'F', '8', '9', 'a'}, true},
+        {{0, 0, 1, 0, 1, 0, 16, 16}, true},               // an icon with one image
+        {{0, 0, 2, 0, 1, 0, 16, 16}, true},               // a cursor, or a Targa file just like one
+        {{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}, false},    // true-colour Targa: no image in the directory
+        {{0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0}, false},   // run-length Targa
+        {{10, 5, 1, 8}, true},                            // PCX: the loader decides
+        {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, false},
+        {{'8', 'B', 'P', 'S', 0, 1}, false},
+        {{'8', 'B', 'P'}, true},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.offered, kelmor::CFileCommon::OfferedToTheLoader(c.head)) << testing::PrintToString(c.head);
+    }
 }
 
 }  // namespace

@@ -20,7 +20,7 @@
 #include "Variants.h"
 #include "frame/tests/AppServicesTestSupport.h"
 #include "nvkMain.h"
-#include "pictures/CFilePSD.h"
+#include "pictures/DecodingReaders.h"
 #include "pictures/PictureFormats_Global.h"
 #include "pictures/PictureInfo.h"
 
@@ -38,13 +38,13 @@ constexpr HRESULT kPsdError481 = static_cast<HRESULT>(0x800A01E1);
 class PsdWatchedReader final : public IFileFormat {
 public:
     explicit PsdWatchedReader(std::unique_ptr<IFileFormat> inner) : inner_(std::move(inner)) {}
-    bool Verify(const std::wstring& fileName) override {
+    bool Verify(const kelmor::PictureFile& file) override {
         ++verifies;
-        return inner_->Verify(fileName);
+        return inner_->Verify(file);
     }
-    HRESULT LoadPicture(const std::wstring& fileName, PictureInfo* info, IPictureDisp** picture) override {
+    HRESULT LoadPicture(const kelmor::PictureFile& file, PictureInfo* info, IPictureDisp** picture) override {
         ++loads;
-        return inner_->LoadPicture(fileName, info, picture);
+        return inner_->LoadPicture(file, info, picture);
     }
     std::unique_ptr<IFileFormat> Release() { return std::move(inner_); }
     int verifies = 0, loads = 0;

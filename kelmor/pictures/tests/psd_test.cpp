@@ -12,6 +12,7 @@
 namespace {
 
 using kelmor::core::DecodePsd;
+using kelmor::core::DecodeStatus;
 using kelmor::core::DIBImage;
 using kelmor::core::IsPsd;
 using namespace kelmor::test::psd;
@@ -74,6 +75,7 @@ TEST(PsdDecode, ChannelCountsFillTheSlotsInOrder) {
     // blue-green-red-alpha pixel is below the count; alpha and channels after the fourth are not shown.
     const std::uint32_t w = 3, h = 2;
     for (std::uint16_t channels = 0; channels <= 6; ++channels) {
+        if (channels == 0) continue;  // below: the black picture is an 8-bit record
         const Bytes planes = RandomPlanes(w, h, channels, 40 + channels);
         const Bytes expected = ExpectedBits(w, h, channels, planes);
         for (Packing packing : {Packing::Raw, Packing::PackBitsRows}) {
@@ -91,11 +93,30 @@ TEST(PsdDecode, ChannelCountsFillTheSlotsInOrder) {
     DIBImage image;
     ASSERT_TRUE(Decode(Encode(o, {0x40, 0x80}), image));
     EXPECT_EQ((Bytes{0x80, 0x40, 0, 0}), image.Bits);
-    // No channel at all: a black picture without any data bytes.
+    // No channel at all: a black picture without any data bytes, as indices over a black palette;
+    // up to 16384 x 16384 pixels (the record's bytes, rows padded), larger is too large.
     o.channels = 0;
     o.width = 5;
-    ASSERT_TRUE(Decode(Encode(o, {}), image));
-    EXPECT_EQ(Bytes(16, 0), image.Bits);
+    for (Packing packing : {Packing::Raw, Packing::PackBitsRows}) {
+        o.packing = packing;
+        ASSERT_TRUE(Decode(Encode(o, {}), image));
+        EXPECT_EQ(8, image.BPP);
+        EXPECT_EQ(Bytes(8, 0), image.Bits);
+        EXPECT_EQ(decltype(image.Palette){}, image.Palette);
+    }
+    struct Limit {
+        std::uint32_t width, height;
+        DecodeStatus status;
+    };
+    for (const Limit& c : {Limit{16384, 16384, DecodeStatus::Ok}, Limit{16385, 16384, DecodeStatus::TooLarge},
+                           Limit{16384, 16385, DecodeStatus::TooLarge}, Limit{1, 16384 * 4096 + 1, DecodeStatus::TooLarge},
+                           Limit{0x7FFFFFFF, 0x7FFFFFFF, DecodeStatus::TooLarge}}) {
+        o.width = c.width;
+        o.height = c.height;
+        DIBImage large;
+        EXPECT_EQ(c.status, DecodePsd(Encode(o, {}), large).status) << c.width << " x " << c.height;
+        if (c.status == DecodeStatus::Ok) EXPECT_EQ(std::size_t{16384} * 16384, large.Bits.size());
+    }
 }
 
 TEST(PsdDecode, SkippedSectionsOfAnyLength) {
@@ -120,28 +141,32 @@ TEST(PsdDecode, RefusesVariantsItDoesNotRead) {
     struct Case {
         const char* what;
         void (*change)(Options&);
+        DecodeStatus status;
     };
+    constexpr DecodeStatus kUnsupported = DecodeStatus::Unsupported, kInvalid = DecodeStatus::Invalid,
+                           kTooLarge = DecodeStatus::TooLarge;
     const Case cases[] = {
-        {"16 bits per channel", [](Options& o) { o.depth = 16; }},
-        {"1 bit per channel", [](Options& o) { o.depth = 1; }},
-        {"greyscale", [](Options& o) { o.mode = 1; }},
-        {"CMYK", [](Options& o) { o.mode = 4; }},
-        {"indexed", [](Options& o) { o.mode = 2; }},
-        {"version 2", [](Options& o) { o.version = 2; }},
-        {"version 0", [](Options& o) { o.version = 0; }},
-        {"compression 2", [](Options& o) { o.compression = 2; }},
-        {"compression 0x8001", [](Options& o) { o.compression = 0x8001; }},
-        {"17 channels", [](Options& o) { o.channels = 17; }},
-        {"channel count with the sign bit", [](Options& o) { o.channels = 0x8003; }},
-        {"width 0", [](Options& o) { o.width = 0; }},
-        {"height 0", [](Options& o) { o.height = 0; }},
-        {"width with the sign bit", [](Options& o) { o.width = 0x80000002u; }},
-        {"height with the sign bit", [](Options& o) { o.height = 0xFFFFFFFFu; }},
-        {"four bytes a pixel overflow, square", [](Options& o) { o.width = 32768, o.height = 16384; }},
-        {"pixel count overflow", [](Options& o) { o.width = 0x10000, o.height = 0x10000; }},
-        {"largest sizes", [](Options& o) { o.width = 0x7FFFFFFF, o.height = 0x7FFFFFFF; }},
-        {"four bytes a pixel overflow", [](Options& o) { o.width = 0x20000000, o.height = 1; }},
-        {"section length with the sign bit", [](Options& o) { o.layersLength = 0x80000000u; }},
+        {"16 bits per channel", [](Options& o) { o.depth = 16; }, kUnsupported},
+        {"1 bit per channel", [](Options& o) { o.depth = 1; }, kUnsupported},
+        {"greyscale", [](Options& o) { o.mode = 1; }, kUnsupported},
+        {"CMYK", [](Options& o) { o.mode = 4; }, kUnsupported},
+        {"indexed", [](Options& o) { o.mode = 2; }, kUnsupported},
+        {"version 2", [](Options& o) { o.version = 2; }, kUnsupported},
+        {"version 0", [](Options& o) { o.version = 0; }, kUnsupported},
+        {"compression 2", [](Options& o) { o.compression = 2; }, kUnsupported},
+        {"compression 0x8001", [](Options& o) { o.compression = 0x8001; }, kUnsupported},
+        {"17 channels", [](Options& o) { o.channels = 17; }, kUnsupported},
+        {"channel count with the sign bit", [](Options& o) { o.channels = 0x8003; }, kUnsupported},
+        {"width 0", [](Options& o) { o.width = 0; }, kInvalid},
+        {"height 0", [](Options& o) { o.height = 0; }, kInvalid},
+        {"width with the sign bit", [](Options& o) { o.width = 0x80000002u; }, kTooLarge},
+        {"height with the sign bit", [](Options& o) { o.height = 0xFFFFFFFFu; }, kTooLarge},
+        {"four bytes a pixel overflow, square", [](Options& o) { o.width = 32768, o.height = 16384; }, kTooLarge},
+        {"pixel count overflow", [](Options& o) { o.width = 0x10000, o.height = 0x10000; }, kTooLarge},
+        {"largest sizes", [](Options& o) { o.width = 0x7FFFFFFF, o.height = 0x7FFFFFFF; }, kTooLarge},
+        {"four bytes a pixel overflow", [](Options& o) { o.width = 0x20000000, o.height = 1; }, kTooLarge},
+        {"more pixels than the raw data", [](Options& o) { o.width = 1000; }, DecodeStatus::Truncated},
+        {"section length with the sign bit", [](Options& o) { o.layersLength = 0x80000000u; }, kInvalid},
     };
     const Bytes planes = RandomPlanes(2, 2, 3, 1);
     for (const Case& c : cases) {
@@ -158,12 +183,12 @@ TEST(PsdDecode, RefusesVariantsItDoesNotRead) {
             file[26 + 8] = 0x80;
         }
         DIBImage image;
-        EXPECT_FALSE(Decode(file, image)) << c.what;
+        EXPECT_EQ(c.status, DecodePsd(file, image).status) << c.what;
     }
     Bytes wrong = Encode(Options{}, {1, 2, 3});
     wrong[3] = 'T';
     DIBImage image;
-    EXPECT_FALSE(Decode(wrong, image));
+    EXPECT_EQ(DecodeStatus::NotThisFormat, DecodePsd(wrong, image).status);
 }
 
 TEST(PsdDecode, SignatureCheck) {
@@ -184,10 +209,16 @@ TEST(PsdDecode, TruncatedFilesFailAtEveryLength) {
         o.packing = packing;
         o.colourModeLength = 3;
         const Bytes file = Encode(o, RandomPlanes(5, 3, 4, 9));
+        // The header (26 bytes), three section lengths, 3 bytes of colour-mode data, the compression.
+        const std::size_t headerEnd = 26 + 12 + 3 + 2;
         for (std::size_t length = 0; length < file.size(); ++length) {
             DIBImage image;
-            EXPECT_FALSE(Decode(Bytes(file.begin(), file.begin() + length), image))
-                << "packing " << static_cast<int>(packing) << ", length " << length;
+            const DecodeStatus status = DecodePsd(Bytes(file.begin(), file.begin() + length), image).status;
+            EXPECT_NE(DecodeStatus::Ok, status) << "packing " << static_cast<int>(packing) << ", length " << length;
+            if (length < 4)
+                EXPECT_EQ(DecodeStatus::NotThisFormat, status) << length;
+            else if (length < headerEnd)
+                EXPECT_EQ(DecodeStatus::Truncated, status) << length;
         }
         DIBImage image;
         EXPECT_TRUE(Decode(file, image));
@@ -279,7 +310,8 @@ TEST(PsdDecode, ShortDataForAHugeHeaderFailsWithoutAllocating) {
         Bytes file = Header(o);
         file.insert(file.end(), 64000 * 3, 0x81);
         DIBImage image;
-        EXPECT_FALSE(Decode(file, image));
+        EXPECT_EQ(packing == Packing::Raw ? DecodeStatus::Truncated : DecodeStatus::TooLarge,
+                  DecodePsd(file, image).status);
     }
 }
 

@@ -19,7 +19,7 @@
 #include "Variants.h"
 #include "frame/tests/AppServicesTestSupport.h"
 #include "nvkMain.h"
-#include "pictures/CFileTGA.h"
+#include "pictures/DecodingReaders.h"
 #include "pictures/PictureInfo.h"
 
 namespace {

@@ -2,7 +2,9 @@
 // skipped before the pixels, and the files it must refuse without touching memory outside them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -217,30 +219,36 @@ TEST(TgaDecode, RefusesBrokenHeaders) {
     struct Case {
         const char* what;
         TgaOptions options;
+        DecodeStatus status;
     };
+    constexpr DecodeStatus kInvalid = DecodeStatus::Invalid, kUnsupported = DecodeStatus::Unsupported;
     const Case cases[] = {
-        {"width 0", {.width16 = 0}},
-        {"height 0", {.height16 = 0}},
-        {"negative width", {.width16 = 0x8000}},
-        {"width -1", {.width16 = 0xFFFF}},
-        {"negative height", {.height16 = 0xFFFC}},
-        {"depth 8", {.depth = 8}},
-        {"depth 0", {.depth = 0}},
-        {"depth 17", {.depth = 17}},
-        {"depth 64", {.depth = 64}},
-        {"rle depth 8", {.depth = 8, .runLength = true}},
-        {"huge picture in a tiny file", {.width16 = 32767, .height16 = 32767}},
-        {"huge rle picture in a tiny file", {.runLength = true, .width16 = 32767, .height16 = 32767}},
+        {"width 0", {.width16 = 0}, kInvalid},
+        {"height 0", {.height16 = 0}, kInvalid},
+        {"negative width", {.width16 = 0x8000}, kInvalid},
+        {"width -1", {.width16 = 0xFFFF}, kInvalid},
+        {"negative height", {.height16 = 0xFFFC}, kInvalid},
+        {"depth 8", {.depth = 8}, kUnsupported},
+        {"depth 0", {.depth = 0}, kUnsupported},
+        {"depth 17", {.depth = 17}, kUnsupported},
+        {"depth 64", {.depth = 64}, kUnsupported},
+        {"rle depth 8", {.depth = 8, .runLength = true}, kUnsupported},
+        {"colour-mapped type", {.imageType = 1}, DecodeStatus::NotThisFormat},
+        // Raw pixels are bounded exactly by the data, run-length ones at 128 pixels a packet.
+        {"huge picture in a tiny file", {.width16 = 32767, .height16 = 16000}, DecodeStatus::Truncated},
+        {"huge rle picture in a tiny file", {.runLength = true, .width16 = 32767, .height16 = 16000},
+         DecodeStatus::TooLarge},
+        {"record beyond 2 GB", {.width16 = 32767, .height16 = 32767}, DecodeStatus::TooLarge},
     };
     for (const Case& c : cases) {
         DIBImage out;
-        EXPECT_FALSE(DecodeTga(WriteTga(p, c.options), out)) << c.what;
+        EXPECT_EQ(c.status, DecodeTga(WriteTga(p, c.options), out).status) << c.what;
     }
     // A colour map longer than the file.
     Bytes file = WriteTga(p, TgaOptions{.colourMapType = 1, .mapLength = 4, .mapEntryBits = 32});
     file[5] = file[6] = 0xFF;
     DIBImage out;
-    EXPECT_FALSE(DecodeTga(file, out));
+    EXPECT_EQ(DecodeStatus::Truncated, DecodeTga(file, out).status);
 }
 
 // A file cut anywhere before its last pixel byte fails, whatever its depth and coding.
@@ -316,6 +324,45 @@ TEST(TgaDecode, ReusedRecordEqualsAFreshOne) {
         ASSERT_TRUE(DecodeTga(file, fresh));
         EXPECT_EQ(fresh.Bits, reused.Bits) << width;
         EXPECT_EQ(fresh.Width, reused.Width);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Files whose rows already lie as the record's would are drawn straight from their bytes: exactly
+// the uncompressed 24-bit files with rows of a multiple of 4 bytes, and their rows are the very
+// rows DecodeTga gives (in the file's order).
+TEST(TgaRows, OnlyAlignedRawTwentyFourBitFilesAreDrawnFromTheirBytes) {
+    for (int width = 1; width <= 9; ++width) {
+        for (bool topDown : {false, true}) {
+            const TgaPicture p = TgaRandomContent(width, 3, 24, static_cast<std::uint32_t>(width));
+            const Bytes file = WriteTga(p, TgaOptions{.topDown = topDown, .idLength = 3});
+            const std::optional<TgaRows> rows = RawTgaRows(file);
+            ASSERT_EQ(width % 4 == 0, rows.has_value()) << width;
+            if (!rows) continue;
+            DIBImage out;
+            ASSERT_TRUE(DecodeTga(file, out));
+            EXPECT_EQ(width, rows->width);
+            EXPECT_EQ(3, rows->height);
+            EXPECT_EQ(!topDown, rows->bottomUp);
+            const std::size_t row = static_cast<std::size_t>(width) * 3;
+            ASSERT_EQ(out.Bits.size(), rows->bits.size());
+            for (std::size_t r = 0; r < 3; ++r) {
+                const std::size_t record = topDown ? r : 2 - r;
+                EXPECT_TRUE(std::equal(rows->bits.begin() + r * row, rows->bits.begin() + (r + 1) * row,
+                                       out.Bits.begin() + record * row))
+                    << width << " row " << r;
+            }
+        }
+    }
+    const TgaPicture p = TgaRandomContent(4, 2, 24, 1);
+    Bytes cut = WriteTga(p);
+    cut.pop_back();
+    for (const Bytes& other : {WriteTga(p, TgaOptions{.runLength = true}), WriteTga(TgaRandomContent(4, 2, 32, 1), TgaOptions{.depth = 32}),
+                               WriteTga(TgaRandomContent(4, 2, 16, 1), TgaOptions{.depth = 16}), cut}) {
+        EXPECT_FALSE(RawTgaRows(other).has_value());
     }
 }
 
