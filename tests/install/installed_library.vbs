@@ -1,9 +1,16 @@
 ' The installed library as a script client meets it, run from a folder of its own (which holds
-' tiny.png, a 3 x 2 PNG picture): classes by ProgID, the event logger found through its
-' registration, and PNG pictures decoded by Sarvik.dll from the library's folder.
-Dim fso, m, info, pic, buffer
+' tiny.png, a 3 x 2 PNG picture, tiny.tga, a 2 x 2 Targa picture, and data.txt, 5 bytes): classes
+' by ProgID, the event logger found through its registration, a file's streams, and pictures
+' decoded by the library and by Sarvik.dll from the library's folder. Run by the 64-bit and, on a
+' 64-bit system, by the 32-bit script host, each of which finds its own servers through its own
+' registry view; KELMOR_EXPECT_ARCH names the host's processor architecture (x86, AMD64).
+Dim fso, shell, m, info, pic, buffer, reader
 
 Set fso = CreateObject("Scripting.FileSystemObject")
+Set shell = CreateObject("WScript.Shell")
+CheckEqual "the script host's architecture", shell.Environment("PROCESS")("KELMOR_EXPECT_ARCH"), _
+    shell.Environment("PROCESS")("PROCESSOR_ARCHITECTURE")
+
 Set m = CreateObject("Kelmor0200.nvkMain")
 Set buffer = CreateObject("Kelmor0200.StringBuffA")
 buffer.StringValue = "abc"
@@ -12,9 +19,22 @@ CheckEqual "a StringBuffA's text", "abc", buffer.StringValue
 CheckTrue "InitEventLoggerNonVB finds the logger", m.InitEventLoggerNonVB("Install check", 1, 0, 0)
 CheckEqual "LastEventLoggerError", "", m.LastEventLoggerError
 
+Set reader = CreateObject("Kelmor0200.nvkFileStreams")
+CheckEqual "ReadFileStreams", True, reader.ReadFileStreams(fso.GetAbsolutePathName("data.txt"))
+CheckEqual "the file's streams", 1, reader.Count
+CheckEqual "its data stream", "::$DATA", reader(0).Name
+CheckEqual "its size", 5, reader(0).Size
+
 Set info = CreateObject("Kelmor0200.PictureInfo")
 Set pic = m.LoadPictureEx(fso.GetAbsolutePathName("tiny.png"), info)
 CheckEqual "picture kind", "Portable network graphics", info.GetPictureTypeName
 CheckEqual "Width", 3, info.Width
 CheckEqual "Height", 2, info.Height
 CheckTrue "a bitmap handle", pic.Handle <> 0
+
+Set info = CreateObject("Kelmor0200.PictureInfo")
+Set pic = m.LoadPictureEx(fso.GetAbsolutePathName("tiny.tga"), info)
+CheckEqual "Targa kind", "Targa", info.GetPictureTypeName
+CheckEqual "Targa width", 2, info.Width
+CheckEqual "Targa height", 2, info.Height
+CheckTrue "a Targa bitmap handle", pic.Handle <> 0
