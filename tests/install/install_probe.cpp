@@ -5,6 +5,7 @@
 //   install_probe --gtest_filter=Launch.* INSTDIR FILE DIR the context-menu commands start Tessel
 //   install_probe --gtest_filter=Removed.* INSTDIR         nothing of it is left
 //   install_probe --gtest_filter=InUse.* INSTDIR FILE -     the uninstaller while Tessel runs
+//   install_probe --gtest_filter=HeldByScript.* INSTDIR    ... while a script holds the library
 //   install_probe --gtest_filter=Refuses.* INSTDIR SETUP -  the x86 installer on 64-bit Windows
 //
 // The library's classes and interfaces come from its own class table, so every class the
@@ -314,44 +315,21 @@ void ExpectMenuCommandShows(const wchar_t* type, const std::wstring& item) {
     ASSERT_NE(std::wstring::npos, at) << "command: " << line.c_str();
     line.replace(at, 2, item);
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "error " << GetLastError();
-    CloseHandle(pi.hThread);
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pi.dwProcessId, nullptr};
-    const bool shown = kelmor::test::WaitUntil(
-        [&] {
-            EnumWindows(
-                [](HWND w, LPARAM context) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(context);
-                    DWORD pid = 0;
-                    wchar_t cls[64] = {};
-                    GetWindowThreadProcessId(w, &pid);
-                    GetClassNameW(w, cls, 64);
-                    if (pid == s->pid && IsWindowVisible(w) &&
-                        std::wstring(cls) == tessel::frmMainControls::kWindowClass &&
-                        GetDlgItem(w, tessel::frmMainControls::kLstStreams))
-                        s->found = w;
-                    return !s->found;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-        },
-        30000);
-    EXPECT_TRUE(shown && search.found) << "no main window for " << line.c_str();
-    if (search.found) {
-        EXPECT_EQ(item,
-                  kelmor::test::WindowText(GetDlgItem(search.found, tessel::frmMainControls::kTxtFileName)));
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
-    }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 15000)) << "the program did not end";
-    TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hProcess);
+    // The command as the shell splits it: the quoted program, then its arguments.
+    ASSERT_EQ(L'"', line.front()) << "command: " << line.c_str();
+    const size_t close = line.find(L'"', 1);
+    ASSERT_NE(std::wstring::npos, close) << "command: " << line.c_str();
+    const std::wstring program = line.substr(1, close - 1);
+    const size_t rest = line.find_first_not_of(L' ', close + 1);
+    const std::wstring arguments = rest == std::wstring::npos ? L"" : line.substr(rest);
+
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(program, arguments)) << "error " << GetLastError();
+    const HWND window = tessel.WaitMainWindow(30000);
+    ASSERT_TRUE(window) << "no main window for " << line.c_str();
+    EXPECT_EQ(item, kelmor::test::WindowText(GetDlgItem(window, tessel::frmMainControls::kTxtFileName)));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(tessel.WaitExit(15000)) << "the program did not end";
 }
 
 TEST(Launch, TheFileMenuCommandShowsTheFile) {
@@ -417,17 +395,11 @@ std::map<std::wstring, std::wstring> Listing(const std::wstring& folder) {
     return files;
 }
 
-// Tessel started from the installation folder on FILE holds the program and the library: the
-// silent uninstaller (run in place, so that its exit code is its own) ends with a non-zero code
+// The silent uninstaller, run in place (so that its exit code is its own), ends with exit code 2
 // and changes no file; the registration is checked by the Installed phase afterwards.
-TEST(InUse, TheSilentUninstallerChangesNothingWhileTesselRuns) {
-    tessel::test::TesselProcess tessel;
-    ASSERT_TRUE(tessel.Start(ProgramPath(), L"\"" + g_file + L"\""));
-    const HWND window = tessel.WaitMainWindow(60000);
-    ASSERT_TRUE(window) << "Tessel did not show its window";
+void ExpectSilentUninstallChangesNothing() {
     const auto before = Listing(g_dir);
     ASSERT_TRUE(before.count(L"Kelmor0200.dll"));
-
     tessel::test::TesselProcess uninstaller;
     ASSERT_TRUE(uninstaller.Start(g_dir + L"\\uninstall.exe", L"/S _?=" + g_dir));
     DWORD code = 0;
@@ -435,10 +407,72 @@ TEST(InUse, TheSilentUninstallerChangesNothingWhileTesselRuns) {
     EXPECT_EQ(2u, code);
     EXPECT_EQ(before, Listing(g_dir));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_TRUE(tessel.Running());
+}
 
+// Tessel started from the installation folder on FILE holds the program and the library.
+TEST(InUse, TheSilentUninstallerChangesNothingWhileTesselRuns) {
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(ProgramPath(), L"\"" + g_file + L"\""));
+    const HWND window = tessel.WaitMainWindow(60000);
+    ASSERT_TRUE(window) << "Tessel did not show its window";
+    ExpectSilentUninstallChangesNothing();
+    EXPECT_TRUE(tessel.Running());
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(tessel.WaitExit(15000)) << "Tessel did not end";
+}
+
+// A script started by install_test.sh holds a library of the installation (for the x64
+// installer: the 32-bit script host, x86\Kelmor0200.dll).
+TEST(HeldByScript, TheSilentUninstallerChangesNothing) {
+    ExpectSilentUninstallChangesNothing();
+}
+
+// The uninstaller's message box (a dialog with a message text) or its wizard window (one
+// without); null after the timeout.
+HWND WaitUninstallerWindow(const tessel::test::TesselProcess& uninstaller, bool messageBox, HWND other = nullptr) {
+    HWND found = nullptr;
+    kelmor::test::WaitUntil(
+        [&] {
+            for (HWND w : uninstaller.Windows(L"#32770"))
+                if (w != other && (GetDlgItem(w, 0xFFFF) != nullptr) == messageBox) found = w;
+            return found != nullptr || !uninstaller.Running();
+        },
+        60000);
+    return found;
+}
+
+// Interactively, the uninstaller names the file in use and asks again on "Retry" while the
+// program still runs; "Cancel" leaves everything as it was.
+TEST(InUse, TheUninstallerAsksToCloseTheProgramAndCancelChangesNothing) {
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(ProgramPath(), L"\"" + g_file + L"\""));
+    ASSERT_TRUE(tessel.WaitMainWindow(60000)) << "Tessel did not show its window";
+    const auto before = Listing(g_dir);
+
+    tessel::test::TesselProcess uninstaller;
+    ASSERT_TRUE(uninstaller.Start(g_dir + L"\\uninstall.exe", L"_?=" + g_dir));
+    const HWND wizard = WaitUninstallerWindow(uninstaller, false);
+    ASSERT_TRUE(wizard) << "no uninstaller window";
+    tessel::test::PressButton(wizard, IDOK);  // "Удалить" on the confirmation page
+    HWND box = WaitUninstallerWindow(uninstaller, true);
+    ASSERT_TRUE(box) << "no question";
+    EXPECT_NE(std::wstring::npos, tessel::test::ReadMessageBox(box).text.find(ProgramPath()))
+        << tessel::test::ReadMessageBox(box).text.c_str();
+    tessel::test::PressButton(box, IDRETRY);
+    box = WaitUninstallerWindow(uninstaller, true, box);
+    ASSERT_TRUE(box) << "no second question after Retry";
+    tessel::test::PressButton(box, IDCANCEL);
+    // The wizard reports the cancelled removal and waits to be closed ("Отмена" the one button
+    // left enabled).
+    kelmor::test::WaitUntil(
+        [&] { return IsWindowEnabled(GetDlgItem(wizard, IDCANCEL)) || !uninstaller.Running(); }, 30000);
+    if (uninstaller.Running()) tessel::test::PressButton(wizard, IDCANCEL);
+    DWORD code = 0;
+    ASSERT_TRUE(uninstaller.WaitExit(60000, &code)) << "the uninstaller did not end";
+    EXPECT_NE(0u, code);
+    EXPECT_EQ(before, Listing(g_dir));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    uninstaller.DismissDialogs();
 }
 
 // Removed ---------------------------------------------------------------------------------

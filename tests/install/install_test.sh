@@ -4,7 +4,8 @@
 # One installer made by tools/release.sh (in DIST, default dist/) in a fresh Wine prefix of its
 # own: a silent install; the files; the registry, shortcuts and programs-list entry (install_probe
 # of BUILD); the library from a script in another folder; Tessel started by the context-menu
-# commands; the silent uninstaller while Tessel runs, which must change nothing; a second install
+# commands; the uninstaller while Tessel runs or a script holds the library, which must change
+# nothing (silently: exit code 2; interactively: the question, Retry, Cancel); a second install
 # over the first; the silent uninstaller, after which nothing of it may be left. Stops with the
 # reason at the first failure (exit 1).
 #
@@ -137,6 +138,25 @@ probe Launch "$(wine_path "$work/items/образец данных.txt")" "$(win
 
 step "the silent uninstaller while Tessel runs changes nothing"
 probe InUse "$(wine_path "$work/items/образец данных.txt")" - || fail "the uninstaller while Tessel runs"
+probe Installed || fail "the registration after the refused uninstall"
+
+step "the silent uninstaller while a script holds the library changes nothing"
+host=cscript.exe
+[ "$arch" = x64 ] && host='C:\windows\syswow64\cscript.exe'  # the x86\ servers
+rm -f "$work/held" "$work/release"
+KELMOR_HELD_FILE=$(wine_path "$work/held") KELMOR_RELEASE_FILE=$(wine_path "$work/release") \
+  timeout --kill-after=10 150 "${WINE[@]}" "$host" //nologo "$(wine_path "$here/hold_library.vbs")" \
+  >"$work/hold.txt" 2>&1 </dev/null &
+holder=$!
+for _ in $(seq 300); do [ -f "$work/held" ] && break; sleep 0.2; done
+[ -f "$work/held" ] || fail "the script did not load the library: $(tr -d '\r' <"$work/hold.txt" | tail -5)"
+# The probe runs the uninstaller: "_?=<folder>" must reach it unquoted.
+probe HeldByScript
+status=$?
+touch "$work/release"
+wait $holder
+[ $status -eq 0 ] || fail "the uninstaller while a script holds the library"
+expect_files
 probe Installed || fail "the registration after the refused uninstall"
 
 step "installing again over the installation"
