@@ -4,7 +4,7 @@
 ' decoded by the library and by Sarvik.dll from the library's folder. Run by the 64-bit and, on a
 ' 64-bit system, by the 32-bit script host, each of which finds its own servers through its own
 ' registry view; KELMOR_EXPECT_ARCH names the host's processor architecture (x86, AMD64).
-Dim fso, shell, m, info, pic, buffer, reader, expectedArch
+Dim fso, shell, m, buffer, reader, expectedArch
 
 Set fso = CreateObject("Scripting.FileSystemObject")
 Set shell = CreateObject("WScript.Shell")
@@ -26,16 +26,15 @@ CheckEqual "the file's streams", 1, reader.Count
 CheckEqual "its data stream", "::$DATA", reader(0).Name
 CheckEqual "its size", 5, reader(0).Size
 
-Set info = CreateObject("Kelmor0200.PictureInfo")
-Set pic = m.LoadPictureEx(fso.GetAbsolutePathName("tiny.png"), info)
-CheckEqual "picture kind", "Portable network graphics", info.GetPictureTypeName
-CheckEqual "Width", 3, info.Width
-CheckEqual "Height", 2, info.Height
-CheckTrue "a bitmap handle", pic.Handle <> 0
-
-Set info = CreateObject("Kelmor0200.PictureInfo")
-Set pic = m.LoadPictureEx(fso.GetAbsolutePathName("tiny.tga"), info)
-CheckEqual "Targa kind", "Targa", info.GetPictureTypeName
-CheckEqual "Targa width", 2, info.Width
-CheckEqual "Targa height", 2, info.Height
-CheckTrue "a Targa bitmap handle", pic.Handle <> 0
+' A picture of the folder: its kind and size, and a bitmap made of it.
+Sub CheckPicture(file, kind, width, height)
+    Dim info, pic
+    Set info = CreateObject("Kelmor0200.PictureInfo")
+    Set pic = m.LoadPictureEx(fso.GetAbsolutePathName(file), info)
+    CheckEqual file & ": kind", kind, info.GetPictureTypeName
+    CheckEqual file & ": width", width, info.Width
+    CheckEqual file & ": height", height, info.Height
+    CheckTrue file & ": a bitmap handle", pic.Handle <> 0
+End Sub
+CheckPicture "tiny.png", "Portable network graphics", 3, 2
+CheckPicture "tiny.tga", "Targa", 2, 2
