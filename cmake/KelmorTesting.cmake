@@ -44,6 +44,7 @@ set(KELMOR_TESTS_win32
   win.dialogs_test              # connection points, module list (module handles), list dialog
   win.forms_test                # collections and their enumerators, the application object
   win.tessel_stream_deletion_test  # the names handed to the file functions
+  win.tessel_manifest_test      # the 32-bit program's manifest: read back and honoured
   win.tessel_gui)               # the program through its windows (handles in list items)
 
 function(kelmor_test_wanted out test)
