@@ -1,11 +1,18 @@
-# Running the win64 build under Wine.
+# Running the Windows builds under Wine.
 #
 # One private prefix per build tree (build/<preset>/wine/prefix), created on first use by
-# tools/wine-prefix.sh with the test settings. Every test program runs through
-# tools/wine-run.sh, which always uses the 64-bit loader, keeps Wine's output in files (never a
-# pipe: Wine's background services would hold it open) and puts a timeout on the run.
+# tools/wine-prefix.sh with the test settings: a 64-bit prefix for the win64 build, a 32-bit one
+# (WINEARCH=win32, the 32-bit loader) for the win32 build, marked by the file wine/arch. Every
+# test program runs through tools/wine-run.sh, which uses the prefix's loader, keeps Wine's
+# output in files (never a pipe: Wine's background services would hold it open) and puts a
+# timeout on the run.
 
 set(KELMOR_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  file(WRITE ${KELMOR_WINE_DIR}/arch "win32\n")
+else()
+  file(REMOVE ${KELMOR_WINE_DIR}/arch)
+endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR bash;${PROJECT_SOURCE_DIR}/tools/wine-run.sh;${KELMOR_WINE_DIR})
 
 # Z:\ maps the host root in every Wine prefix.
@@ -27,9 +34,6 @@ endfunction()
 # Called once all targets exist: prefix set-up and registration of the built servers, and the
 # end of the prefix's Wine processes after the last test.
 function(kelmor_wine_fixtures)
-  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
-    return()
-  endif()
   set(dlls)
   foreach(target ${ARGN})
     list(APPEND dlls $<TARGET_FILE:${target}>)

@@ -162,7 +162,46 @@ Function un.onInit
   SetShellVarContext all
 FunctionEnd
 
+; Sets $R0 to FILE when a running program holds it (Tessel, or a client that loaded a server):
+; a program's or a loaded DLL's file cannot be opened for writing. A missing file is free (the
+; check creates nothing).
+!macro FindFileInUse FILE
+  ${If} $R0 == ""
+  ${AndIf} ${FileExists} "${FILE}"
+    ClearErrors
+    FileOpen $R1 "${FILE}" a
+    ${If} ${Errors}
+      StrCpy $R0 "${FILE}"
+    ${Else}
+      FileClose $R1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; $R0: the first installed program file that is in use, or "".
+Function un.FindFileInUse
+  StrCpy $R0 ""
+  !insertmacro FindFileInUse "$INSTDIR\Tessel.exe"
+  !insertmacro ServerFiles "!insertmacro FindFileInUse" "$INSTDIR\"
+!if "${ARCH}" == "x64"
+  !insertmacro ServerFiles "!insertmacro FindFileInUse" "$INSTDIR\x86\"
+!endif
+FunctionEnd
+
 Section "Uninstall"
+  ; Nothing is changed while a program holds one of the files: removing the rest would leave
+  ; those files unregistered, with no entry left to remove them. The user closes the program and
+  ; tries again, or cancels; a silent uninstallation ends with exit code 2 and changes nothing.
+  ${Do}
+    Call un.FindFileInUse
+    ${If} $R0 == ""
+      ${Break}
+    ${EndIf}
+    ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Файл $R0 используется запущенной программой.$\r$\n$\r$\nЗакройте Tessel и программы, которые используют его библиотеки, и нажмите «Повторить». «Отмена» оставит программу установленной." /SD IDCANCEL IDCANCEL`
+      Abort "Удаление отменено: файл $R0 используется."
+    ${EndIf}
+  ${Loop}
+
 !if "${ARCH}" == "x64"
   SetRegView 64
 !endif

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # wine-prefix.sh WINEDIR [--shutdown]
 # Creates the build's private Wine prefix once, with the test settings; --shutdown ends the
-# prefix's Wine processes (scoped to this prefix only).
+# prefix's Wine processes (scoped to this prefix only). A 32-bit prefix when WINEDIR/arch says
+# win32 (see wine-env.sh).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "$1"
@@ -20,7 +21,7 @@ rm -rf "$WINEPREFIX"
 log="$KELMOR_WINE_DIR/prefix-setup.log"
 : >"$log"
 run() { timeout --kill-after=10 "$@" >>"$log" 2>&1 </dev/null; }
-run 180 "${WINE64[@]}" wineboot -i || { echo "wineboot failed, see $log" >&2; exit 1; }
+run 180 "${WINE[@]}" wineboot -i || { echo "wineboot failed, see $log" >&2; exit 1; }
 run 60 "$WINESERVER" -w
 
 # Settings in one registry import: a crash exits at once (code 5) instead of waiting on a
@@ -38,7 +39,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 REG
-run 60 "${WINE64[@]}" regedit /S "$(wine_path "$KELMOR_WINE_DIR/settings.reg")" || { echo "regedit failed, see $log" >&2; exit 1; }
+run 60 "${WINE[@]}" regedit /S "$(wine_path "$KELMOR_WINE_DIR/settings.reg")" || { echo "regedit failed, see $log" >&2; exit 1; }
 run 60 "$WINESERVER" -w
 
 # Wine's own Tahoma (the UI font of the dialogs) instead of a substitute.

@@ -472,6 +472,19 @@ TEST_F(TesselGui, F5AndTheRefreshButtonRebuildTheListOnceOtherKeysDoNothing) {
     PressEscapeAndExpectEnd(main);
 }
 
+// The tools of the tooltip windows that `owner` owns, counted by EnumWindows (a named callback:
+// a lambda is no __stdcall function on 32 bits).
+struct Tips {
+    HWND owner;
+    LRESULT tools = 0;
+};
+BOOL CALLBACK CountTips(HWND w, LPARAM context) {
+    auto* t = reinterpret_cast<Tips*>(context);
+    if (tessel::test::ClassOf(w) == L"tooltips_class32" && GetWindow(w, GW_OWNER) == t->owner)
+        t->tools += SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
+    return TRUE;
+}
+
 TEST_F(TesselGui, ShiftF1OpensTheAboutBox) {
     const std::wstring path = NewFile(L"about.txt", "about");
     MainWindow main = StartShown(path);
@@ -486,18 +499,8 @@ TEST_F(TesselGui, ShiftF1OpensTheAboutBox) {
     ASSERT_NE(nullptr, about) << "no about box";
     // The picture's tooltip took its tool (the current TTTOOLINFOW, which the common controls of
     // version 5 refuse: the program's manifest asks for version 6).
-    struct Tips {
-        HWND owner;
-        LRESULT tools = 0;
-    } tips{about};
-    EnumWindows(
-        [](HWND w, LPARAM context) -> BOOL {
-            auto* t = reinterpret_cast<Tips*>(context);
-            if (tessel::test::ClassOf(w) == L"tooltips_class32" && GetWindow(w, GW_OWNER) == t->owner)
-                t->tools += SendMessageW(w, TTM_GETTOOLCOUNT, 0, 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tips));
+    Tips tips{about};
+    EnumWindows(&CountTips, reinterpret_cast<LPARAM>(&tips));
     EXPECT_EQ(1, tips.tools) << "the about box's picture has no tooltip";
     HWND ok = FindWindowExW(about, nullptr, L"Button", L"Ok");
     ASSERT_NE(nullptr, ok);

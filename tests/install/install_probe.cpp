@@ -4,10 +4,14 @@
 //   install_probe --gtest_filter=Installed.* INSTDIR       registry, shortcuts, programs list
 //   install_probe --gtest_filter=Launch.* INSTDIR FILE DIR the context-menu commands start Tessel
 //   install_probe --gtest_filter=Removed.* INSTDIR         nothing of it is left
+//   install_probe --gtest_filter=InUse.* INSTDIR FILE -     the uninstaller while Tessel runs
+//   install_probe --gtest_filter=HeldByScript.* INSTDIR    ... while a script holds the library
+//   install_probe --gtest_filter=Refuses.* INSTDIR SETUP -  the x86 installer on 64-bit Windows
 //
 // The library's classes and interfaces come from its own class table, so every class the
-// library has is checked, in the 64-bit view against INSTDIR and in the 32-bit view against
-// INSTDIR\x86.
+// library has is checked: built for 64 bits (the x64 installer), in the 64-bit view against
+// INSTDIR and in the 32-bit view against INSTDIR\x86; built for 32 bits (the x86 installer in a
+// 32-bit prefix), in the one registry against INSTDIR.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -22,6 +26,7 @@
 
 #include "ClassTable.h"
 #include "Server.h"
+#include "TesselDriver.h"
 #include "WindowSupport.h"
 #include "frmMainControls.h"
 #include "Text.h"
@@ -40,7 +45,9 @@ constexpr wchar_t kMenuText[] = L"Потоки NTFS";
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NevkitTessel";
 constexpr wchar_t kAppPathKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
 
-// The two registry views of a 64-bit system, each with the folder of its servers.
+// The registry views an installer fills, each with the folder of its servers: on a 64-bit
+// system (the x64 installer, checked by the 64-bit probe) both; on a 32-bit system (the x86
+// installer, checked by the 32-bit probe) the one registry, which has no views.
 struct View {
     const char* name;
     REGSAM flag;
@@ -48,8 +55,12 @@ struct View {
     const wchar_t* platform;  // the type library's platform key
 };
 std::vector<View> Views() {
+#ifdef _WIN64
     return {{"64-bit view", KEY_WOW64_64KEY, g_dir, L"win64"},
             {"32-bit view", KEY_WOW64_32KEY, g_dir + L"\\x86", L"win32"}};
+#else
+    return {{"32-bit system", 0, g_dir, L"win32"}};
+#endif
 }
 
 bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = KEY_WOW64_64KEY) {
@@ -250,6 +261,9 @@ TEST(Installed, EveryClassOfTheLibraryLeadsToItsServerInBothViews) {
 // The 64-bit servers registered themselves; the 32-bit data was written by the installer. It
 // must be the same, but for the servers' folder.
 TEST(Installed, The32BitDataIsWhatTheServersWriteThemselvesButForTheirFolder) {
+#ifndef _WIN64
+    GTEST_SKIP() << "the x86 installer's servers register themselves";
+#endif
     for (const std::wstring& key : ServerKeys()) {
         SCOPED_TRACE(std::string(key.begin(), key.end()));
         const Tree own = TreeOf(key, KEY_WOW64_64KEY);
@@ -301,44 +315,21 @@ void ExpectMenuCommandShows(const wchar_t* type, const std::wstring& item) {
     ASSERT_NE(std::wstring::npos, at) << "command: " << line.c_str();
     line.replace(at, 2, item);
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "error " << GetLastError();
-    CloseHandle(pi.hThread);
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pi.dwProcessId, nullptr};
-    const bool shown = kelmor::test::WaitUntil(
-        [&] {
-            EnumWindows(
-                [](HWND w, LPARAM context) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(context);
-                    DWORD pid = 0;
-                    wchar_t cls[64] = {};
-                    GetWindowThreadProcessId(w, &pid);
-                    GetClassNameW(w, cls, 64);
-                    if (pid == s->pid && IsWindowVisible(w) &&
-                        std::wstring(cls) == tessel::frmMainControls::kWindowClass &&
-                        GetDlgItem(w, tessel::frmMainControls::kLstStreams))
-                        s->found = w;
-                    return !s->found;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-        },
-        30000);
-    EXPECT_TRUE(shown && search.found) << "no main window for " << line.c_str();
-    if (search.found) {
-        EXPECT_EQ(item,
-                  kelmor::test::WindowText(GetDlgItem(search.found, tessel::frmMainControls::kTxtFileName)));
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
-    }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 15000)) << "the program did not end";
-    TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hProcess);
+    // The command as the shell splits it: the quoted program, then its arguments.
+    ASSERT_EQ(L'"', line.front()) << "command: " << line.c_str();
+    const size_t close = line.find(L'"', 1);
+    ASSERT_NE(std::wstring::npos, close) << "command: " << line.c_str();
+    const std::wstring program = line.substr(1, close - 1);
+    const size_t rest = line.find_first_not_of(L' ', close + 1);
+    const std::wstring arguments = rest == std::wstring::npos ? L"" : line.substr(rest);
+
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(program, arguments)) << "error " << GetLastError();
+    const HWND window = tessel.WaitMainWindow(30000);
+    ASSERT_TRUE(window) << "no main window for " << line.c_str();
+    EXPECT_EQ(item, kelmor::test::WindowText(GetDlgItem(window, tessel::frmMainControls::kTxtFileName)));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(tessel.WaitExit(15000)) << "the program did not end";
 }
 
 TEST(Launch, TheFileMenuCommandShowsTheFile) {
@@ -349,6 +340,139 @@ TEST(Launch, TheFileMenuCommandShowsTheFile) {
 
 TEST(Launch, TheFolderMenuCommandShowsTheFolder) {
     ExpectMenuCommandShows(L"Directory", g_folder);
+}
+
+// Refuses ---------------------------------------------------------------------------------
+
+// The x86 installer (FILE) on a 64-bit system: a message naming the x64 installer, exit code 2
+// (interactive and silent), nothing installed.
+TEST(Refuses, TheX86InstallerOnA64BitSystemNamesTheX64InstallerAndInstallsNothing) {
+    std::wstring x64Setup = g_file.substr(g_file.find_last_of(L'\\') + 1);
+    const size_t arch = x64Setup.rfind(L"-x86-");
+    ASSERT_NE(std::wstring::npos, arch) << "not an x86 installer: " << g_file.c_str();
+    x64Setup.replace(arch, 5, L"-x64-");
+
+    tessel::test::TesselProcess setup;
+    ASSERT_TRUE(setup.Start(g_file, L"")) << "error " << GetLastError();
+    const HWND box = setup.WaitDialog(60000);
+    ASSERT_TRUE(box) << "no message";
+    const tessel::test::MessageBoxView message = tessel::test::ReadMessageBox(box);
+    EXPECT_NE(std::wstring::npos, message.text.find(x64Setup)) << message.text.c_str();
+    EXPECT_NE(std::wstring::npos, message.text.find(L"32-разрядной Windows")) << message.text.c_str();
+    tessel::test::PressButton(box, IDOK);
+    DWORD code = 0;
+    ASSERT_TRUE(setup.WaitExit(30000, &code));
+    EXPECT_EQ(2u, code);
+
+    tessel::test::TesselProcess silent;
+    ASSERT_TRUE(silent.Start(g_file, L"/S"));
+    ASSERT_TRUE(silent.WaitExit(60000, &code));
+    EXPECT_EQ(2u, code);
+
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(g_dir.c_str())) << g_dir.c_str();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// InUse -----------------------------------------------------------------------------------
+
+// Every file below `folder`, with its size and time of last change.
+std::map<std::wstring, std::wstring> Listing(const std::wstring& folder) {
+    std::map<std::wstring, std::wstring> files;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const auto& [path, data] : Listing(folder + L"\\" + name)) files[name + L"\\" + path] = data;
+        } else {
+            files[name] = std::to_wstring(found.nFileSizeLow) + L" " +
+                          std::to_wstring(found.ftLastWriteTime.dwLowDateTime);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// The silent uninstaller, run in place (so that its exit code is its own), ends with exit code 2
+// and changes no file; the registration is checked by the Installed phase afterwards.
+void ExpectSilentUninstallChangesNothing() {
+    const auto before = Listing(g_dir);
+    ASSERT_TRUE(before.count(L"Kelmor0200.dll"));
+    tessel::test::TesselProcess uninstaller;
+    ASSERT_TRUE(uninstaller.Start(g_dir + L"\\uninstall.exe", L"/S _?=" + g_dir));
+    DWORD code = 0;
+    ASSERT_TRUE(uninstaller.WaitExit(120000, &code)) << "the uninstaller did not end";
+    EXPECT_EQ(2u, code);
+    EXPECT_EQ(before, Listing(g_dir));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// Tessel started from the installation folder on FILE holds the program and the library.
+TEST(InUse, TheSilentUninstallerChangesNothingWhileTesselRuns) {
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(ProgramPath(), L"\"" + g_file + L"\""));
+    const HWND window = tessel.WaitMainWindow(60000);
+    ASSERT_TRUE(window) << "Tessel did not show its window";
+    ExpectSilentUninstallChangesNothing();
+    EXPECT_TRUE(tessel.Running());
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(tessel.WaitExit(15000)) << "Tessel did not end";
+}
+
+// A script started by install_test.sh holds a library of the installation (for the x64
+// installer: the 32-bit script host, x86\Kelmor0200.dll).
+TEST(HeldByScript, TheSilentUninstallerChangesNothing) {
+    ExpectSilentUninstallChangesNothing();
+}
+
+// The uninstaller's message box (a dialog with a message text) or its wizard window (one
+// without); null after the timeout.
+HWND WaitUninstallerWindow(const tessel::test::TesselProcess& uninstaller, bool messageBox, HWND other = nullptr) {
+    HWND found = nullptr;
+    kelmor::test::WaitUntil(
+        [&] {
+            for (HWND w : uninstaller.Windows(L"#32770"))
+                if (w != other && (GetDlgItem(w, 0xFFFF) != nullptr) == messageBox) found = w;
+            return found != nullptr || !uninstaller.Running();
+        },
+        60000);
+    return found;
+}
+
+// Interactively, the uninstaller names the file in use and asks again on "Retry" while the
+// program still runs; "Cancel" leaves everything as it was.
+TEST(InUse, TheUninstallerAsksToCloseTheProgramAndCancelChangesNothing) {
+    tessel::test::TesselProcess tessel;
+    ASSERT_TRUE(tessel.Start(ProgramPath(), L"\"" + g_file + L"\""));
+    ASSERT_TRUE(tessel.WaitMainWindow(60000)) << "Tessel did not show its window";
+    const auto before = Listing(g_dir);
+
+    tessel::test::TesselProcess uninstaller;
+    ASSERT_TRUE(uninstaller.Start(g_dir + L"\\uninstall.exe", L"_?=" + g_dir));
+    const HWND wizard = WaitUninstallerWindow(uninstaller, false);
+    ASSERT_TRUE(wizard) << "no uninstaller window";
+    tessel::test::PressButton(wizard, IDOK);  // "Удалить" on the confirmation page
+    HWND box = WaitUninstallerWindow(uninstaller, true);
+    ASSERT_TRUE(box) << "no question";
+    EXPECT_NE(std::wstring::npos, tessel::test::ReadMessageBox(box).text.find(ProgramPath()))
+        << tessel::test::ReadMessageBox(box).text.c_str();
+    tessel::test::PressButton(box, IDRETRY);
+    box = WaitUninstallerWindow(uninstaller, true, box);
+    ASSERT_TRUE(box) << "no second question after Retry";
+    tessel::test::PressButton(box, IDCANCEL);
+    // The wizard reports the cancelled removal and waits to be closed ("Отмена" the one button
+    // left enabled).
+    kelmor::test::WaitUntil(
+        [&] { return IsWindowEnabled(GetDlgItem(wizard, IDCANCEL)) || !uninstaller.Running(); }, 30000);
+    if (uninstaller.Running()) tessel::test::PressButton(wizard, IDCANCEL);
+    DWORD code = 0;
+    ASSERT_TRUE(uninstaller.WaitExit(60000, &code)) << "the uninstaller did not end";
+    EXPECT_NE(0u, code);
+    EXPECT_EQ(before, Listing(g_dir));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    uninstaller.DismissDialogs();
 }
 
 // Removed ---------------------------------------------------------------------------------
