@@ -144,6 +144,7 @@ std::string DefaultText(ITypeInfo* owner, const ELEMDESC& param) {
 
 struct Member {
     std::string name, kind, params, result, help;
+    std::string role;  // ", по умолчанию" for the default member, ", For Each" for the enumerator
 };
 
 // One function of an interface as a row: parameters in VB notation ([optional = default],
@@ -222,8 +223,8 @@ std::string MemberTable(ITypeInfo* info, const std::string& owner, bool events) 
             }
         } else {
             m.kind = property ? "свойство: " + kind : kind;
-            if (func->memid == DISPID_VALUE) m.kind += ", по умолчанию";
-            if (func->memid == DISPID_NEWENUM) m.kind += ", For Each";
+            if (func->memid == DISPID_VALUE) m.role = ", по умолчанию";
+            if (func->memid == DISPID_NEWENUM) m.role = ", For Each";
             rowOf[m.name] = rows.size();
             rows.push_back(m);
         }
@@ -232,7 +233,7 @@ std::string MemberTable(ITypeInfo* info, const std::string& owner, bool events) 
     info->ReleaseTypeAttr(attr);
     std::string table = "| Член | Вид | Параметры | Результат | Описание |\n|---|---|---|---|---|\n";
     for (const Member& m : rows)
-        table += "| `" + m.name + "` | " + m.kind + " | " + (m.params.empty() ? "—" : "`" + m.params + "`") + " | " +
+        table += "| `" + m.name + "` | " + m.kind + m.role + " | " + (m.params.empty() ? "—" : "`" + m.params + "`") + " | " +
                  (m.result.empty() ? "—" : "`" + m.result + "`") + " | " + m.help + " |\n";
     return table;
 }
