@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "BenchReport.h"
+#include "ScriptRun.h"
 #include "TestSupport.h"
 #include "Variants.h"
 
@@ -34,73 +35,19 @@ namespace {
 using kelmor::test::BesideExe;
 using kelmor::test::ForEachEntry;
 using kelmor::test::RemoveTree;
+using kelmor::test::ScriptFolder;
+using kelmor::test::ScriptRun;
 using kelmor::test::Utf8;
-
-struct ScriptRun {
-    int exitCode = -1;
-    std::vector<std::wstring> lines;  // standard output, without empty lines
-};
-
-// A folder name of its own for each call: a background process of Wine that the script host
-// starts on its first run in a prefix inherits the run's output files and may hold them (and so
-// their folder) a while after the test is done with them.
-std::wstring TempFolder(const std::wstring& name) {
-    static int calls = 0;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++calls);
-}
 
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs `script` under cscript with `arguments` in `folder`; standard output and error go to files
-// there, the output read back as text of the OEM code page (what the script host writes when
-// its output is not a console).
+// Runs `script` under cscript with `arguments` in `folder`.
 ScriptRun RunScript(const std::wstring& folder, const std::wstring& script, const std::wstring& arguments) {
-    std::wstring command = L"cscript.exe //nologo \"" + script + L"\" " + arguments;
-    static int runs = 0;
-    const std::wstring number = std::to_wstring(++runs);
-    const std::wstring outPath = folder + L"\\stdout-" + number + L".txt",
-                       errPath = folder + L"\\stderr-" + number + L".txt";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi{};
-    ScriptRun run;
-    const BOOL started =
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
-    CloseHandle(out);
-    CloseHandle(err);
-    EXPECT_TRUE(started) << "error " << GetLastError();
-    if (!started) return run;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    run.exitCode = static_cast<int>(code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-
-    const std::string bytes = ReadBytes(outPath);
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_OEMCP, 0, bytes.data(),
-                                                             static_cast<int>(bytes.size()), text.data(),
-                                                             static_cast<int>(text.size()))));
-    std::wistringstream lines(text);
-    for (std::wstring line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == L'\r') line.pop_back();
-        if (!line.empty()) run.lines.push_back(line);
-    }
-    DeleteFileW(outPath.c_str());
-    DeleteFileW(errPath.c_str());
+    ScriptRun run = kelmor::test::RunCommand(folder, L"cscript.exe //nologo \"" + script + L"\" " + arguments);
+    EXPECT_NE(-1, run.exitCode) << "the script host did not start or did not end";
     return run;
 }
 
@@ -126,7 +73,7 @@ std::vector<std::wstring> Cells(const std::wstring& row, const std::wstring& roo
 class StreamReport : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = TempFolder(L"kelmor-report");
+        root_ = ScriptFolder(L"kelmor-report");
         out_ = root_ + L"-out";
         for (const auto& folder : {root_, out_}) RemoveTree(folder);
         for (const auto& folder : {root_, out_, root_ + L"\\level1", root_ + L"\\level1\\level2"})
@@ -269,7 +216,7 @@ double OpenEveryFile(const std::wstring& folder) {
 class StreamReportMarks : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = TempFolder(L"kelmor-marks");
+        root_ = ScriptFolder(L"kelmor-marks");
         out_ = root_ + L"-out";
         for (const auto& folder : {root_, out_}) RemoveTree(folder);
         for (const auto& folder : {root_, out_, root_ + L"\\sub"}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
@@ -361,7 +308,7 @@ TEST_F(StreamReportMarks, CsvCarriesTheZoneFieldsQuoted) {
 // to 1.5 times the walk plus that floor, measured in the same run.
 TEST(StreamReportSpeed, TheReportSeesTheWalksFilesAndReadingStreamsDoesNotDominate) {
     const int folders = kelmor::bench::Full() ? 2000 : 200;
-    const std::wstring root = TempFolder(L"kelmor-report-speed");
+    const std::wstring root = ScriptFolder(L"kelmor-report-speed");
     RemoveTree(root);
     RemoveTree(root + L"-out");
     ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
