@@ -3,7 +3,8 @@
 ;   makensis -INPUTCHARSET UTF8 -DARCH=x64|x86 -DVERSION=1.2.3.4 -DPUBLISHER=<company>
 ;            -DSTAGE=<folder> -DOUTFILE=<setup.exe> Tessel.nsi
 ;
-; STAGE holds the stripped binaries in x64\ and x86\, README.md, LICENSE.txt and, for the x64
+; STAGE holds the stripped binaries in x64\ and x86\, README-ru.txt, LICENSE.txt, docs\reference.md,
+; samples\ and, for the x64
 ; installer, register32.nsh / unregister32.nsh (written by regdata from the servers' own
 ; registration). Per-machine install into Program Files.
 ;
@@ -74,6 +75,19 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION}"
   ${ACTION} "${FOLDER}Sarvik.dll"
 !macroend
 
+; The samples for script authors (in samples\).
+!macro SampleFiles ACTION FOLDER
+  ${ACTION} "${FOLDER}README.md"
+  ${ACTION} "${FOLDER}StreamReport.vbs"
+  ${ACTION} "${FOLDER}ListStreams.vbs"
+  ${ACTION} "${FOLDER}ListStreams.js"
+  ${ACTION} "${FOLDER}FindFiles.vbs"
+  ${ACTION} "${FOLDER}Settings.vbs"
+  ${ACTION} "${FOLDER}PictureInfo.vbs"
+  ${ACTION} "${FOLDER}BenchMark.vbs"
+  ${ACTION} "${FOLDER}ListFile.vbs"
+!macroend
+
 ; A failed step ends the installation (exit code 2 in silent mode).
 !macro FailOnErrors TEXT
   ${If} ${Errors}
@@ -102,11 +116,12 @@ Section "${PRODUCT}"
   ClearErrors
   File "${STAGE}/${ARCH}/Tessel.exe"
   !insertmacro ServerFiles File "${STAGE}/${ARCH}/"
-  File "${STAGE}/README.md"
+  File "${STAGE}/README-ru.txt"
   File "${STAGE}/LICENSE.txt"
+  SetOutPath "$INSTDIR\docs"
+  File "${STAGE}/docs/reference.md"
   SetOutPath "$INSTDIR\samples"
-  File "${STAGE}/samples/StreamReport.vbs"
-  File "${STAGE}/samples/README.md"
+  !insertmacro SampleFiles File "${STAGE}/samples/"
 !if "${ARCH}" == "x64"
   SetOutPath "$INSTDIR\x86"
   !insertmacro ServerFiles File "${STAGE}/x86/"
@@ -227,10 +242,11 @@ Section "Uninstall"
   ; Only what the installer put there: files a user added (Tessel.ini) stay, with their folder.
   Delete "$INSTDIR\Tessel.exe"
   !insertmacro ServerFiles Delete "$INSTDIR\"
-  Delete "$INSTDIR\README.md"
+  Delete "$INSTDIR\README-ru.txt"
   Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\samples\StreamReport.vbs"
-  Delete "$INSTDIR\samples\README.md"
+  Delete "$INSTDIR\docs\reference.md"
+  RMDir "$INSTDIR\docs"
+  !insertmacro SampleFiles Delete "$INSTDIR\samples\"
   RMDir "$INSTDIR\samples"
 !if "${ARCH}" == "x64"
   !insertmacro ServerFiles Delete "$INSTDIR\x86\"

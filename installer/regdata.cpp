@@ -2,8 +2,9 @@
 //
 // Writes what self-registering COM servers put in the registry as NSIS commands: INSTALL.nsh
 // writes it for each server installed at TARGET (NSIS text such as "$INSTDIR\x86\Derodor.dll"),
-// UNINSTALL.nsh removes it. Each DLL is loaded here, HKEY_CLASSES_ROOT is redirected to an empty
-// scratch key of the current user (RegOverridePredefKey) and the server's own DllRegisterServer
+// UNINSTALL.nsh removes it. Each DLL is loaded here, HKEY_CLASSES_ROOT and
+// HKEY_LOCAL_MACHINE\Software\Classes are redirected to an empty scratch key of the current user
+// (RegOverridePredefKey) and the server's own DllRegisterServer
 // runs, so the data is exactly what the server writes; then its DllUnregisterServer runs on the
 // scratch copy, and the removal commands must remove what it removes, no more and no less.
 // --win32: the data of the server's 32-bit build (see core/RegData.h).
@@ -77,21 +78,29 @@ std::wstring ModulePath(HMODULE module) {
     }
 }
 
-// HKEY_CLASSES_ROOT of this process redirected to a fresh key of the current user while the
-// object lives; the key is removed with everything in it at the end.
+// The classes of this process redirected to a fresh key of the current user while the object
+// lives: HKEY_CLASSES_ROOT to it, and HKEY_LOCAL_MACHINE to its parent, so that a server writing
+// to HKEY_LOCAL_MACHINE\Software\Classes (as an installer would) lands in it too. The keys are
+// removed with everything in them at the end.
 class ScratchRoot {
 public:
     ScratchRoot() : path_(L"Software\\RegDataScratch-" + std::to_wstring(GetCurrentProcessId())) {
         Remove();
         LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                         nullptr, key_.put(), nullptr);
+                                         nullptr, machine_.put(), nullptr);
+        if (status == ERROR_SUCCESS)
+            status = RegCreateKeyExW(machine_.get(), L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                     key_.put(), nullptr);
         if (status != ERROR_SUCCESS) throw Failure{L"creating the scratch key: " + StatusText(status)};
         status = RegOverridePredefKey(HKEY_CLASSES_ROOT, key_.get());
+        if (status == ERROR_SUCCESS) status = RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_.get());
         if (status != ERROR_SUCCESS) throw Failure{L"RegOverridePredefKey: " + StatusText(status)};
     }
     ~ScratchRoot() {
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         key_.reset();
+        machine_.reset();
         Remove();
     }
     ScratchRoot(const ScratchRoot&) = delete;
@@ -106,7 +115,7 @@ private:
     }
 
     std::wstring path_;
-    UniqueHKey key_;
+    UniqueHKey machine_, key_;
 };
 
 std::vector<RegValue> ReadValues(HKEY key, const std::wstring& path) {

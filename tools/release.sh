@@ -2,8 +2,9 @@
 # tools/release.sh [--win64 DIR] [--win32 DIR] [--out DIR]   |   tools/release.sh --version
 #
 # Makes the release under dist/ from the win64 and win32 presets (RelWithDebInfo):
-#   Tessel-<version>-x64.zip, Tessel-<version>-x86.zip       the binaries, README.md, LICENSE.txt,
-#                                                             samples/ (the stream report)
+#   Tessel-<version>-x64.zip, Tessel-<version>-x86.zip       the binaries, README-ru.txt (the
+#                                                             user's README), LICENSE.txt,
+#                                                             docs/reference.md, samples/
 #   Tessel-<version>-symbols.zip                              x64/ and x86/ *.debug files
 #   Tessel-<version>-x64-setup.exe, Tessel-<version>-x86-setup.exe   the installers (NSIS)
 #
@@ -110,11 +111,17 @@ bash tools/wine-prefix.sh "$winedir" --shutdown
 [ $regdata_status -eq 0 ] || die "regdata failed ($regdata_status)"
 grep -q '^WriteRegStr' "$stage/register32.nsh" || die "regdata wrote no registration"
 
-# Text files for Windows readers: CR LF line ends. The stream report sample goes with them.
-mkdir -p "$stage/samples" || die "cannot make $stage/samples"
-for f in README.md LICENSE.txt samples/StreamReport.vbs samples/README.md; do
+# Text files for Windows readers: CR LF line ends. The user's README, the reference and the samples.
+mkdir -p "$stage/samples" "$stage/docs" || die "cannot make $stage/samples"
+for f in README-ru.txt LICENSE.txt docs/reference.md samples/README.md samples/StreamReport.vbs \
+  samples/ListStreams.vbs samples/ListStreams.js samples/FindFiles.vbs samples/Settings.vbs \
+  samples/PictureInfo.vbs samples/BenchMark.vbs samples/ListFile.vbs; do
   sed 's/\r*$/\r/' "$f" >"$stage/$f" || die "cannot copy $f"
 done
+# The user's README with a UTF-8 byte-order mark: Notepad before Windows 10 1903 reads text
+# without one in the ANSI code page.
+{ printf '\xEF\xBB\xBF'; cat "$stage/README-ru.txt"; } >"$stage/README-ru.bom" &&
+  mv "$stage/README-ru.bom" "$stage/README-ru.txt" || die "cannot mark README-ru.txt"
 
 echo "=== installers"
 for arch in x64 x86; do
@@ -131,8 +138,8 @@ archive() {
   (cd "$stage/zip" && zip -q -r -X "../$name.zip" "$name") || die "zip $name failed"
 }
 for arch in x64 x86; do
-  archive "Tessel-$version-$arch" "${binaries[@]/#/$stage/$arch/}" "$stage/README.md" "$stage/LICENSE.txt" \
-    "$stage/samples"
+  archive "Tessel-$version-$arch" "${binaries[@]/#/$stage/$arch/}" "$stage/README-ru.txt" "$stage/LICENSE.txt" \
+    "$stage/docs" "$stage/samples"
 done
 archive "Tessel-$version-symbols" "$stage/symbols/x64" "$stage/symbols/x86"
 

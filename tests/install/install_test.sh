@@ -73,8 +73,10 @@ probe() {
 }
 
 expect_files() {
-  local f files=(Tessel.exe Kelmor0200.dll Derodor.dll NevkitSupport0100.dll Sarvik.dll README.md LICENSE.txt
-                 samples/StreamReport.vbs samples/README.md uninstall.exe)
+  local f files=(Tessel.exe Kelmor0200.dll Derodor.dll NevkitSupport0100.dll Sarvik.dll README-ru.txt LICENSE.txt
+                 docs/reference.md samples/README.md samples/StreamReport.vbs samples/ListStreams.vbs
+                 samples/ListStreams.js samples/FindFiles.vbs samples/Settings.vbs samples/PictureInfo.vbs
+                 samples/BenchMark.vbs samples/ListFile.vbs uninstall.exe)
   [ "$arch" = x64 ] && files+=(x86/Kelmor0200.dll x86/Derodor.dll x86/NevkitSupport0100.dll x86/Sarvik.dll)
   for f in "${files[@]}"; do
     [ -f "$instdir/$f" ] || fail "not installed: $f"
