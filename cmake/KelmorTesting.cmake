@@ -164,7 +164,7 @@ function(kelmor_fuzz_target name)
   if(T_MEMORY_MB)
     set(memory -rss_limit_mb=${T_MEMORY_MB} -malloc_limit_mb=${T_MEMORY_MB})
   endif()
-  add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=15 -timeout=10 ${memory} ${inputs})
+  add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=8 -timeout=30 ${memory} ${inputs})
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120)
   if(T_MEMORY_MB)
     # The sanitizer's quarantine of freed memory would count towards the cap.
