@@ -9,9 +9,12 @@ if(KELMOR_SANITIZE AND NOT WIN32)
 endif()
 
 # Windows targets compile the platform headers (and the library's generated header, where the
-# target sees it) once per target instead of once per file.
+# target sees it) once per target instead of once per file. Named through the include path, not
+# by its full path: the generated cmake_pch.hxx then reads the same in every clone, so the compiler
+# cache serves a clone in another folder the precompiled header, and with it every object using it.
 function(kelmor_windows_pch target)
   if(WIN32)
-    target_precompile_headers(${target} PRIVATE ${PROJECT_SOURCE_DIR}/base/WindowsPch.h)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/base)
+    target_precompile_headers(${target} PRIVATE <WindowsPch.h>)
   endif()
 endfunction()
