@@ -33,9 +33,9 @@ echo "=== all benchmarks (ratio = ours / reference)"
 LC_ALL=C awk -F'|' '
   BEGIN { printf "%-64s %14s %14s %8s %9s  %s\n", "case", "ours", "reference", "ratio", "target", "" }
   { sub(/^.*BENCH\|/, "BENCH|") }
-  /^BENCH\|/ { printf "%-64s %14s %14s %8s %9s  %s\n", $2, $3, $4, $5, $6, $7 }
+  /^BENCH\|/ && !seen[$0]++ { printf "%-64s %14s %14s %8s %9s  %s\n", $2, $3, $4, $5, $6, $7 }
 ' "$logs"/native.log "$logs"/win64.log 2>/dev/null
-missed=$(cat "$logs"/native.log "$logs"/win64.log 2>/dev/null | LC_ALL=C grep -c 'BENCH|.*|MISSED$')
+missed=$(cat "$logs"/native.log "$logs"/win64.log 2>/dev/null | LC_ALL=C grep -o 'BENCH|.*|MISSED$' | LC_ALL=C sort -u | wc -l)
 echo "full logs: $logs/"
 
 if [ "$missed" -gt 0 ]; then failed+=("$missed target(s) missed"); fi
