@@ -314,4 +314,34 @@ TEST_F(Reader, ANewReadingReplacesTheListAndHeldRecordsStillAnswer) {
     EXPECT_EQ((Row{1, 0, 7, L"::$DATA"}), RowOf(held.Get()));
 }
 
+// Where the platform cannot list streams (Wine), a Windows program that writes "C:\x\a.txt:name"
+// gets an ordinary file "a.txt:name" beside a.txt: such siblings are the file's (or folder's) streams.
+TEST_F(Reader, FilesNamedAfterAFileOrFolderAndAColonAreItsStreams) {
+    ScratchFolder f;
+    ASSERT_TRUE(f.ok());
+    const std::wstring file = f.File(L"a.txt", "hello");
+    f.File(L"a.txt:Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
+    f.File(L"a.txt:new.txt", "abc");
+    f.File(L"a.txt:x:$DATA", "1");  // the same stream as "a.txt:x"
+    // Not streams of a.txt: another file's, a folder, no name, a colon that names no stream.
+    f.File(L"a.txtx:no", "12");
+    f.File(L"b.txt:other", "123");
+    f.Folder(L"a.txt:folder");
+    f.File(L"a.txt:", "1234");
+    f.File(L"a.txt:y:z", "12345");
+    const std::wstring folder = f.Folder(L"d");
+    f.File(L"d:s1", "wxyz");
+
+    ASSERT_TRUE(Read(file, false));
+    EXPECT_EQ((std::vector<Row>{{1, 0, 5, L"::$DATA"},
+                                {4, 0, 3, L":new.txt:$DATA"},
+                                {4, 0, 1, L":x:$DATA"},
+                                {4, 0, 26, L":Zone.Identifier:$DATA"}}),
+              Rows());
+    ASSERT_TRUE(Read(folder, false));
+    EXPECT_EQ((std::vector<Row>{{4, 0, 4, L":s1:$DATA"}}), Rows());
+    ASSERT_TRUE(Read(f.path() + L"\\b.txt:other", false));
+    EXPECT_EQ((std::vector<Row>{{1, 0, 3, L"::$DATA"}}), Rows()) << "a sibling itself has no streams of its own";
+}
+
 }  // namespace
